@@ -13,6 +13,7 @@
 #include <cmath>
 #include <filesystem>
 #include <limits>
+#include <stdexcept>
 #include <system_error>
 #include <type_traits>
 #include <utility>
@@ -76,6 +77,9 @@ TSearchEngine::~TSearchEngine() = default;
 std::jthread TSearchEngine::Start(std::unique_ptr<TSearchEngine> Engine, std::string Keyword,
                                   std::string StartPrice, std::string EndPrice,
                                   int32_t MinSellerLevel, bool ForceSearch) {
+    if (!Engine) {
+        throw std::invalid_argument("TSearchEngine::Start needs an engine");
+    }
     Engine->Keyword = std::move(Keyword);
     Engine->StartPrice = std::move(StartPrice);
     Engine->EndPrice = std::move(EndPrice);
