@@ -38,7 +38,11 @@ void ReplaceFile(const std::filesystem::path& path, std::string_view bytes) {
         if (!out) {
             throw WriteError(errno, path);
         }
-        std::filesystem::rename(temporary, path);
+        std::error_code error;
+        std::filesystem::rename(temporary, path, error);
+        if (error) {
+            throw std::system_error(error, "cannot write " + path.string());
+        }
     } catch (...) {
         std::error_code ignored;
         std::filesystem::remove(temporary, ignored);
