@@ -1,6 +1,7 @@
 #include "sandbox/Sandbox.h"
 
 #include "base/Encoding.h"
+#include "base/Xml.h"
 #include "sandbox/Pictures.h"
 #include "sandbox/RestGateway.h"
 #include "sandbox/SoapServices.h"
@@ -219,6 +220,8 @@ struct Sandbox::Impl {
 };
 
 Sandbox::Impl::Impl(Options o) : options(std::move(o)), catalogue(options.seed, options.clock()) {
+    // libxml2 must be set up once before several threads write and parse with it.
+    base::RegisterXmlEncodingAliases();
     port = options.port == 0 ? server.bind_to_any_port("127.0.0.1")
                              : (server.bind_to_port("127.0.0.1", options.port) ? options.port : -1);
     if (port <= 0) {
