@@ -63,9 +63,9 @@ std::string ReadValue(const xmlNode* entry, size_t position) {
 
 }  // namespace
 
-base::XmlDocument ParseUpdateList(std::string_view bytes) {
+base::XmlDocument ParseUpdateList(std::string_view bytes, const base::XmlParseOptions& options) {
     try {
-        return base::XmlDocument::Parse(bytes);
+        return base::XmlDocument::Parse(bytes, options);
     } catch (const base::XmlParseError& e) {
         throw UpdateListError(e.reason() + "\r\nLine: " + std::to_string(e.line()) + "\r\n" +
                               FirstCharacters(SourceLine(bytes, e.line()), kShownLineCharacters));

@@ -20,10 +20,11 @@ class UpdateListError : public std::runtime_error {
 // The values of one entry, position 0 first.
 using UpdateListEntry = std::vector<std::string>;
 
-// Parses an update list, decoded by its own declaration (UTF-8 when it declares none). When the
-// text is not well-formed, the error reads: the parser's reason, CR LF, "Line: " and the line
-// number, CR LF, and the first 40 characters of that line.
-base::XmlDocument ParseUpdateList(std::string_view bytes);
+// Parses an update list, decoded by its own declaration (UTF-8 when it declares none) unless the
+// options force an encoding. When the text is not well-formed, the error reads: the parser's
+// reason, CR LF, "Line: " and the line number, CR LF, and the first 40 characters of that line.
+base::XmlDocument ParseUpdateList(std::string_view bytes,
+                                  const base::XmlParseOptions& options = {});
 
 // Reads every child node of the document element as one entry, by position only: names and
 // attributes are never looked at. Values 0 to positions - 1 are read; later ones are ignored.

@@ -1,5 +1,9 @@
 #pragma once
 
+#include "base/Paths.h"
+#include "updater/Query.h"
+
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -37,6 +41,34 @@ class TCheckUpGradeFile {
     void ReadOldList();
     void ReadNewList();
     bool IsChanged(size_t newIndex) const;
+};
+
+// One update list service binding, made when the object is made (so the server is the one the
+// settings file named then).
+class TUpGradeQuery {
+  public:
+    explicit TUpGradeQuery(const std::string& appDir = base::GetAppPath());
+
+    // The update list text; empty when the call fails in any way, an empty server name included.
+    std::string QueryFileList();
+
+    std::unique_ptr<QuerySoap> Soap;
+};
+
+// Fetches the current update list and keeps it as a file.
+class TRemoteXMLFile {
+  public:
+    explicit TRemoteXMLFile(const std::string& appDir = base::GetAppPath());
+
+    // Writes the list to fileName, replacing a file of that name, and returns true. An empty
+    // answer, a failed call included, returns false and leaves any file of that name as it was.
+    // The answer arrives as text, already decoded from the wire, so it is read as those
+    // characters whatever encoding its own declaration names; the file is written in UTF-8 with
+    // a declaration saying so. An ill-formed answer throws UpdateListError and a file that cannot
+    // be written throws std::system_error; neither leaves a partial file behind.
+    bool FetchToFile(const std::string& fileName);
+
+    TUpGradeQuery UpGradeQuery;
 };
 
 }  // namespace updater
