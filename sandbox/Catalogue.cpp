@@ -17,7 +17,7 @@ struct Category {
     std::vector<const char*> brands;
     std::vector<const char*> features;  // two different ones go before the keyword
     std::vector<const char*> variants;  // one goes after it
-    std::vector<const char*> specs;     // and one of these after that
+    std::vector<const char*> sizes;     // and one of these after that
 };
 
 // Each keyword occurs in the titles of its own category only, so the hit count of a keyword
@@ -193,7 +193,7 @@ std::string MakeTitle(const Category& category, size_t index) {
     title += " ";
     title += Pick(category.variants, h3 >> 16);
     title += " ";
-    title += Pick(category.specs, h1 >> 32);
+    title += Pick(category.sizes, h1 >> 32);
     title += Pick(kSuffixes, h3 >> 32);
     return title;
 }
