@@ -2,6 +2,8 @@
 
 #include "base/Encoding.h"
 
+#include "base/Curl.h"
+
 #include <curl/curl.h>
 
 #include <algorithm>
@@ -14,31 +16,6 @@ namespace {
 
 // A page of 200 items is far below this; anything larger is not a gateway answer.
 constexpr size_t kMaxAnswerBytes = 32 * 1024 * 1024;
-
-// curl_global_init is not safe to run from several threads at once; the first client runs it.
-void InitCurlOnce() {
-    static std::once_flag once;
-    static CURLcode result = CURLE_OK;
-    std::call_once(once, [] { result = curl_global_init(CURL_GLOBAL_DEFAULT); });
-    if (result != CURLE_OK) {
-        throw std::runtime_error(std::string("libcurl cannot start: ") +
-                                 curl_easy_strerror(result));
-    }
-}
-
-struct SlistFree {
-    void operator()(curl_slist* list) const { curl_slist_free_all(list); }
-};
-using HeaderList = std::unique_ptr<curl_slist, SlistFree>;
-
-void Append(HeaderList& list, const std::string& line) {
-    curl_slist* grown = curl_slist_append(list.get(), line.c_str());
-    if (grown == nullptr) {
-        throw std::bad_alloc();
-    }
-    list.release();
-    list.reset(grown);
-}
 
 struct UrlFree {
     void operator()(CURLU* url) const { curl_url_cleanup(url); }
@@ -105,7 +82,7 @@ void THTTPClient::CurlCleanup::operator()(void* curl) const {
 
 THTTPClient::THTTPClient(std::string GatewayUrl)
     : url_(std::move(GatewayUrl)), host_(HostHeader(url_)) {
-    InitCurlOnce();
+    base::InitCurlOnce();
     curl_.reset(curl_easy_init());
     if (!curl_) {
         throw std::runtime_error("libcurl cannot create a transfer handle");
@@ -139,14 +116,14 @@ std::string THTTPClient::PostRequest(const std::string& Body) {
     CURL* curl = static_cast<CURL*>(curl_.get());
     // An empty "Host:" first switches off curl's own Host line, so that every line below goes
     // out in exactly this order and nothing else is added.
-    HeaderList headers;
-    Append(headers, "Host:");
-    Append(headers, "Connection: keep-alive");
-    Append(headers, "Content-Type: application/x-www-form-urlencoded");
-    Append(headers, "Content-Length: " + std::to_string(Body.size()));
-    Append(headers, "Host: " + host_);
-    Append(headers, "Accept: text/html,*.*");
-    Append(headers, "User-Agent: Mozilla/3.0 (compatible; Indy Library)");
+    base::CurlHeaderList headers;
+    base::AppendHeader(headers, "Host:");
+    base::AppendHeader(headers, "Connection: keep-alive");
+    base::AppendHeader(headers, "Content-Type: application/x-www-form-urlencoded");
+    base::AppendHeader(headers, "Content-Length: " + std::to_string(Body.size()));
+    base::AppendHeader(headers, "Host: " + host_);
+    base::AppendHeader(headers, "Accept: text/html,*.*");
+    base::AppendHeader(headers, "User-Agent: Mozilla/3.0 (compatible; Indy Library)");
 
     std::string answer;
     const RequestScope scope(curl);
@@ -195,7 +172,7 @@ std::string THTTPClient::UrlEncode(std::string_view Text) {
 }
 
 std::string THTTPClient::HostHeader(std::string_view url) {
-    InitCurlOnce();
+    base::InitCurlOnce();
     const std::unique_ptr<CURLU, UrlFree> parsed(curl_url());
     if (!parsed) {
         throw std::bad_alloc();

@@ -3,6 +3,8 @@
 #include "soap/Envelope.h"
 #include "soap/Errors.h"
 
+#include "base/Curl.h"
+
 #include <curl/curl.h>
 
 #include <mutex>
@@ -10,29 +12,6 @@
 
 namespace soap {
 namespace {
-
-void InitCurlOnce() {
-    static std::once_flag once;
-    std::call_once(once, [] {
-        if (curl_global_init(CURL_GLOBAL_DEFAULT) != CURLE_OK) {
-            throw std::runtime_error("libcurl cannot be initialised");
-        }
-    });
-}
-
-struct SlistFree {
-    void operator()(curl_slist* list) const { curl_slist_free_all(list); }
-};
-using HeaderList = std::unique_ptr<curl_slist, SlistFree>;
-
-void Append(HeaderList& list, const std::string& line) {
-    curl_slist* grown = curl_slist_append(list.get(), line.c_str());
-    if (grown == nullptr) {
-        throw std::bad_alloc();
-    }
-    list.release();
-    list.reset(grown);
-}
 
 size_t CollectBody(char* data, size_t size, size_t count, void* target) {
     static_cast<std::string*>(target)->append(data, size * count);
@@ -59,7 +38,7 @@ std::string FailureMessage(const std::string& operation, const std::string& endp
 
 Client::Client(Interface interface, Binding binding)
     : interface_(std::move(interface)), binding_(std::move(binding)), curl_(new Curl) {
-    InitCurlOnce();
+    base::InitCurlOnce();
     curl_->handle.reset(curl_easy_init());
     if (!curl_->handle) {
         throw std::runtime_error("libcurl cannot create a transfer");
@@ -73,15 +52,16 @@ std::optional<std::string> Client::Call(const Operation& operation,
     const std::string request = BuildRequest(interface_, operation, arguments);
 
     // Host comes first from libcurl; every other header is ours, in this order.
-    HeaderList headers;
-    Append(headers, "SOAPAction: \"" + interface_.soapAction + "\"");
-    Append(headers, binding_.utf8ContentType ? "Content-Type: text/xml; charset=\"utf-8\""
-                                             : "Content-Type: text/xml");
-    Append(headers, std::string("User-Agent: ") + UserAgent);
-    Append(headers, "Content-Length: " + std::to_string(request.size()));
-    Append(headers, "Connection: Keep-Alive");
-    Append(headers, "Accept:");
-    Append(headers, "Expect:");
+    base::CurlHeaderList headers;
+    base::AppendHeader(headers, "SOAPAction: \"" + interface_.soapAction + "\"");
+    base::AppendHeader(headers, binding_.utf8ContentType
+                                    ? "Content-Type: text/xml; charset=\"utf-8\""
+                                    : "Content-Type: text/xml");
+    base::AppendHeader(headers, std::string("User-Agent: ") + UserAgent);
+    base::AppendHeader(headers, "Content-Length: " + std::to_string(request.size()));
+    base::AppendHeader(headers, "Connection: Keep-Alive");
+    base::AppendHeader(headers, "Accept:");
+    base::AppendHeader(headers, "Expect:");
 
     CURL* curl = curl_->handle.get();
     curl_easy_reset(curl);
