@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace marketplace {
 
@@ -46,6 +47,19 @@ class TTBBasic {
     std::string ResponseText;
 
   protected:
+    // One parameter of a request. Free-text values are form-encoded in the body; fixed values
+    // (names, numbers, the time stamp, field lists) go on the wire as they are.
+    struct TRequestParam {
+        std::string Name;
+        std::string Value;
+        bool FreeText = false;
+    };
+
+    // Sets Sign over Params (every parameter the request sends except sip_sign) by the signing
+    // rule, and returns the form body with sip_sign in its place. Both follow the ascending
+    // order of the parameter names.
+    std::string SignedBody(std::vector<TRequestParam> Params);
+
     base::Clock clock_;
 };
 

@@ -1,13 +1,24 @@
 #pragma once
 
+#include <chrono>
+#include <memory>
 #include <string>
 #include <string_view>
 
 namespace marketplace {
 
+// How long a request may take before it counts as a transport failure.
+struct THTTPTimeouts {
+    std::chrono::milliseconds connect{10'000};
+    // No byte received for this long (whole seconds; at least one).
+    std::chrono::seconds stall{30};
+    std::chrono::milliseconds total{120'000};
+};
+
 // The gateway's transport: one form post, an answer that is UTF-8 or nothing.
 class THTTPClient {
   public:
+    // Throws std::invalid_argument when GatewayUrl is not an http or https address.
     explicit THTTPClient(std::string GatewayUrl);
     ~THTTPClient();
     THTTPClient(const THTTPClient&) = delete;
@@ -19,9 +30,21 @@ class THTTPClient {
 
     static std::string UrlEncode(std::string_view Text);
 
+    // Tests and tools shorten these; the defaults are what the programs use.
+    void SetTimeouts(const THTTPTimeouts& timeouts);
+
+    // The value of the Host line for a gateway address: the host name, followed by ":port"
+    // only when the address names a port other than its scheme's default.
+    static std::string HostHeader(std::string_view url);
+
   private:
+    struct CurlCleanup {
+        void operator()(void* curl) const;
+    };
+
     std::string url_;
-    void* curl_;  // CURL*, owned
+    std::string host_;
+    std::unique_ptr<void, CurlCleanup> curl_;  // CURL*
 };
 
 }  // namespace marketplace

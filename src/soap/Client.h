@@ -1,0 +1,52 @@
+#pragma once
+
+#include "soap/Interface.h"
+
+#include <chrono>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace soap {
+
+// Where and how one client sends its calls.
+struct Binding {
+    // "http://" + host, optionally ":" + port, + path.
+    std::string endpoint;
+    // On: Content-Type: text/xml; charset="utf-8". Off: Content-Type: text/xml.
+    bool utf8ContentType = false;
+    std::chrono::milliseconds connectTimeout{10'000};
+    // The whole exchange, connecting included.
+    std::chrono::milliseconds callTimeout{60'000};
+};
+
+// A SOAP 1.1 document/literal client: each call is one HTTP/1.1 POST, kept alive for the next
+// call of the same client. Proxies come from the environment (http_proxy, no_proxy). One
+// client belongs to one thread.
+class Client {
+  public:
+    Client(Interface interface, Binding binding);
+    ~Client();
+    Client(const Client&) = delete;
+    Client& operator=(const Client&) = delete;
+
+    // Sends the operation with the arguments in declaration order. Returns the result text when
+    // the operation has a result, std::nullopt when it has none. Throws TransportError,
+    // StatusError, AnswerError or Fault (Errors.h); std::invalid_argument for arguments that
+    // do not match the operation.
+    std::optional<std::string> Call(const Operation& operation,
+                                    const std::vector<Value>& arguments);
+
+    const Binding& binding() const { return binding_; }
+
+    static constexpr const char* UserAgent = "Vexmoor-SOAP/1.0";
+
+  private:
+    struct Curl;
+    Interface interface_;
+    Binding binding_;
+    std::unique_ptr<Curl> curl_;
+};
+
+}  // namespace soap

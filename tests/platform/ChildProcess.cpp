@@ -1,0 +1,108 @@
+#include "ChildProcess.h"
+
+#include <fcntl.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+#include <stdexcept>
+
+extern char** environ;
+
+namespace platformtest {
+
+std::string HelperPath() {
+    return PLATFORM_TEST_HELPER;
+}
+
+ChildProcess::ChildProcess(const std::vector<std::string>& args, const std::filesystem::path& cwd) {
+    int toChild[2];
+    int fromChild[2];
+    if (pipe2(toChild, O_CLOEXEC) != 0 || pipe2(fromChild, O_CLOEXEC) != 0) {
+        throw std::runtime_error("cannot create pipes for the helper");
+    }
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_adddup2(&actions, toChild[0], STDIN_FILENO);
+    posix_spawn_file_actions_adddup2(&actions, fromChild[1], STDOUT_FILENO);
+    if (!cwd.empty()) {
+        posix_spawn_file_actions_addchdir_np(&actions, cwd.c_str());
+    }
+    std::vector<std::string> all{HelperPath()};
+    all.insert(all.end(), args.begin(), args.end());
+    std::vector<char*> argv;
+    for (std::string& arg : all) {
+        argv.push_back(arg.data());
+    }
+    argv.push_back(nullptr);
+    const int error = posix_spawn(&pid_, argv[0], &actions, nullptr, argv.data(), environ);
+    posix_spawn_file_actions_destroy(&actions);
+    close(toChild[0]);
+    close(fromChild[1]);
+    input_ = toChild[1];
+    output_ = fromChild[0];
+    if (error != 0) {
+        close(input_);
+        close(output_);
+        throw std::runtime_error(std::string("cannot start the helper: ") + std::strerror(error));
+    }
+}
+
+ChildProcess::~ChildProcess() {
+    if (pid_ > 0) {
+        Kill(SIGKILL);
+        Wait();
+    }
+    CloseInput();
+    close(output_);
+}
+
+std::string ChildProcess::ReadLine() {
+    std::string line;
+    char c = 0;
+    for (;;) {
+        const ssize_t n = read(output_, &c, 1);
+        if (n < 0 && errno == EINTR) {
+            continue;
+        }
+        if (n <= 0 || c == '\n') {
+            return line;
+        }
+        line += c;
+    }
+}
+
+void ChildProcess::Write(std::string_view text) {
+    if (write(input_, text.data(), text.size()) != static_cast<ssize_t>(text.size())) {
+        throw std::runtime_error("cannot write to the helper");
+    }
+}
+
+void ChildProcess::CloseInput() {
+    if (input_ >= 0) {
+        close(input_);
+        input_ = -1;
+    }
+}
+
+void ChildProcess::Kill(int signal) {
+    if (pid_ > 0) {
+        kill(pid_, signal);
+    }
+}
+
+int ChildProcess::Wait() {
+    int status = 0;
+    while (waitpid(pid_, &status, 0) < 0) {
+        if (errno != EINTR) {
+            throw std::runtime_error("cannot wait for the helper");
+        }
+    }
+    pid_ = -1;
+    return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+}
+
+}  // namespace platformtest

@@ -1,0 +1,165 @@
+// A small program the platform tests run as a separate process, so that locks, window messages
+// and program starts are tried between real processes. It talks to the test over its standard
+// input and output.
+//
+//   (no arguments)                      started program: reports on itself (below)
+//   hold-lock DIR NAME                  prints owned/held/unavailable; holds until stdin ends
+//   listen DIR CLASS TITLE [UID]        prints "listening"; on a message prints
+//                                       "handling MSG WPARAM LPARAM", reads one byte, _exit(0)
+//   send DIR CLASS TITLE UID            as UID: prints "found" or "not found"
+//   raw-send DIR CLASS TITLE UID        as UID, bypassing the sender's checks: prints
+//                                       "answered" or "closed"
+//   start PATH                          StartProgram(PATH): prints "ok" or the error
+
+#include "platform/InstanceLock.h"
+#include "platform/StartProgram.h"
+#include "platform/WindowMessageWire.h"
+#include "platform/WindowMessages.h"
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <signal.h>
+#include <sys/socket.h>
+#include <sys/un.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstring>
+#include <string>
+
+namespace {
+
+void Say(const std::string& line) {
+    const std::string text = line + "\n";
+    [[maybe_unused]] const ssize_t n = write(STDOUT_FILENO, text.data(), text.size());
+}
+
+void WaitForInputToEnd() {
+    char buffer[64];
+    while (read(STDIN_FILENO, buffer, sizeof buffer) > 0) {
+    }
+}
+
+void BecomeUser(const char* uid) {
+    const auto id = static_cast<uid_t>(std::stoul(uid));
+    if (setresgid(id, id, id) != 0 || setresuid(id, id, id) != 0) {
+        Say("cannot become user " + std::string(uid));
+        _exit(3);
+    }
+}
+
+std::string FdTarget(int fd) {
+    char target[256] = "";
+    const std::string link = "/proc/self/fd/" + std::to_string(fd);
+    const ssize_t n = readlink(link.c_str(), target, sizeof target - 1);
+    return n > 0 ? std::string(target, static_cast<size_t>(n)) : "closed";
+}
+
+int CountOpenFds() {
+    DIR* dir = opendir("/proc/self/fd");
+    int count = 0;
+    while (const dirent* entry = readdir(dir)) {
+        count += entry->d_name[0] != '.' ? 1 : 0;
+    }
+    closedir(dir);
+    return count - 1;  // the directory's own descriptor
+}
+
+// As a started program: writes one line of key=value facts about itself to the FIFO "report"
+// in the current directory, then runs until the FIFO "release" is closed by the test.
+int ReportOnSelf() {
+    struct sigaction pipeAction {};
+    sigaction(SIGPIPE, nullptr, &pipeAction);
+    sigset_t blocked;
+    sigprocmask(SIG_BLOCK, nullptr, &blocked);
+    const int openFds = CountOpenFds();
+    const std::string facts =
+        "pid=" + std::to_string(getpid()) + " pgid=" + std::to_string(getpgid(0)) +
+        " sid=" + std::to_string(getsid(0)) + " ppid=" + std::to_string(getppid()) +
+        " stdin=" + FdTarget(0) + " stdout=" + FdTarget(1) + " stderr=" + FdTarget(2) +
+        " fds=" + std::to_string(openFds) +
+        " sigpipe=" + (pipeAction.sa_handler == SIG_IGN ? "ignored" : "default") +
+        " usr1=" + (sigismember(&blocked, SIGUSR1) ? "blocked" : "open") + "\n";
+    const int report = open("report", O_WRONLY | O_CLOEXEC);
+    [[maybe_unused]] const ssize_t n = write(report, facts.data(), facts.size());
+    close(report);
+    const int release = open("release", O_RDONLY | O_CLOEXEC);
+    char c = 0;
+    while (read(release, &c, 1) > 0) {
+    }
+    return 0;
+}
+
+int RawSend(const char* dir, const char* className, const char* title) {
+    const std::string path = platform::wire::SocketPath(className, title, dir).string();
+    const int fd = socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    std::strcpy(address.sun_path, path.c_str());
+    if (connect(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0) {
+        Say("cannot connect");
+        return 2;
+    }
+    const auto request = platform::wire::Encode({platform::WM_CLOSEREQUEST, 0, 0});
+    [[maybe_unused]] const ssize_t sent = send(fd, request.data(), request.size(), MSG_NOSIGNAL);
+    char c = 0;
+    Say(read(fd, &c, 1) == 1 ? "answered" : "closed");
+    return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    const std::string mode = argc > 1 ? argv[1] : "";
+    if (argc == 1) {
+        return ReportOnSelf();
+    }
+    if (mode == "hold-lock" && argc == 4) {
+        const platform::InstanceLock lock(argv[3], argv[2]);
+        using State = platform::InstanceLock::State;
+        Say(lock.state() == State::Owned           ? "owned"
+            : lock.state() == State::HeldByAnother ? "held"
+                                                   : "unavailable " + lock.error());
+        if (lock.state() == State::Owned) {
+            WaitForInputToEnd();
+        }
+        return 0;
+    }
+    if (mode == "listen" && (argc == 5 || argc == 6)) {
+        if (argc == 6) {
+            BecomeUser(argv[5]);
+        }
+        const platform::WindowMessageListener listener(
+            argv[3], argv[4],
+            [](const platform::WindowMessage& m) {
+                Say("handling " + std::to_string(m.msg) + " " + std::to_string(m.wParam) + " " +
+                    std::to_string(m.lParam));
+                char c = 0;
+                [[maybe_unused]] const ssize_t n = read(STDIN_FILENO, &c, 1);
+                _exit(0);
+            },
+            argv[2]);
+        Say("listening");
+        for (;;) {
+            pause();
+        }
+    }
+    if (mode == "send" && argc == 6) {
+        BecomeUser(argv[5]);
+        const bool found = platform::SendWindowMessage(argv[3], argv[4],
+                                                       {platform::WM_CLOSEREQUEST, 0, 0}, argv[2]);
+        Say(found ? "found" : "not found");
+        return 0;
+    }
+    if (mode == "raw-send" && argc == 6) {
+        BecomeUser(argv[5]);
+        return RawSend(argv[2], argv[3], argv[4]);
+    }
+    if (mode == "start" && argc == 3) {
+        const platform::Result result = platform::StartProgram(argv[2]);
+        Say(result ? "ok" : result.error());
+        return 0;
+    }
+    Say("unknown arguments");
+    return 2;
+}

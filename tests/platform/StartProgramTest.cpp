@@ -1,0 +1,132 @@
+#include "platform/StartProgram.h"
+
+#include "ChildProcess.h"
+#include "TempDir.h"
+
+#include <gtest/gtest.h>
+
+#include <fcntl.h>
+#include <signal.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <fstream>
+#include <map>
+#include <sstream>
+#include <string>
+
+namespace {
+
+using platformtest::ChildProcess;
+using platformtest::HelperPath;
+
+// The helper, started without arguments, reports on itself through the FIFO "report" in its
+// current directory and runs until the FIFO "release" is closed.
+class StartedHelper {
+  public:
+    explicit StartedHelper(const testsupport::TempDir& dir) : dir_(dir) {
+        mkfifo((dir.path() / "report").c_str(), 0600);
+        mkfifo((dir.path() / "release").c_str(), 0600);
+    }
+    ~StartedHelper() {
+        // Opening the FIFO waits for the helper to open its end; closing it lets it end.
+        if (reported_) {
+            close(open((dir_.path() / "release").c_str(), O_WRONLY | O_CLOEXEC));
+        }
+    }
+
+    // Waits for the report; key=value facts.
+    std::map<std::string, std::string> Report() {
+        std::ifstream report(dir_.path() / "report");
+        std::string line;
+        std::getline(report, line);
+        reported_ = !line.empty();
+        std::map<std::string, std::string> facts;
+        std::istringstream words(line);
+        for (std::string word; words >> word;) {
+            const auto eq = word.find('=');
+            facts[word.substr(0, eq)] = word.substr(eq + 1);
+        }
+        return facts;
+    }
+
+  private:
+    const testsupport::TempDir& dir_;
+    bool reported_ = false;
+};
+
+bool IsRunning(const std::string& pid) {
+    std::ifstream stat("/proc/" + pid + "/stat");
+    std::string text;
+    std::getline(stat, text);
+    // The state letter follows the command name in parentheses; Z is a zombie.
+    const auto close = text.rfind(')');
+    return close != std::string::npos && close + 2 < text.size() && text[close + 2] != 'Z';
+}
+
+TEST(StartProgram, RunsTheProgramDetachedAndNeverAsTheCallersChild) {
+    const testsupport::TempDir dir;
+    testsupport::ScopedCwd cwd(dir.path());
+    StartedHelper helper(dir);
+    // What the caller ignores or blocks must not carry over into the program.
+    signal(SIGPIPE, SIG_IGN);
+    sigset_t usr1;
+    sigemptyset(&usr1);
+    sigaddset(&usr1, SIGUSR1);
+    sigprocmask(SIG_BLOCK, &usr1, nullptr);
+    const int leaked = open("/dev/zero", O_RDONLY);  // not close-on-exec
+
+    const platform::Result result = platform::StartProgram(HelperPath());
+    ASSERT_TRUE(result) << result.error();
+    close(leaked);
+    // The intermediate process is reaped and the program belongs to someone else, so the
+    // caller has no child left to wait for.
+    errno = 0;
+    EXPECT_EQ(waitpid(-1, nullptr, WNOHANG), -1);
+    EXPECT_EQ(errno, ECHILD);
+
+    auto facts = helper.Report();
+    EXPECT_NE(facts["ppid"], std::to_string(getpid()));
+    EXPECT_EQ(facts["sid"], facts["pid"]);
+    EXPECT_EQ(facts["pgid"], facts["pid"]);
+    EXPECT_EQ(facts["stdin"], "/dev/null");
+    EXPECT_EQ(facts["stdout"], "/dev/null");
+    EXPECT_EQ(facts["stderr"], "/dev/null");
+    EXPECT_EQ(facts["fds"], "3");
+    EXPECT_EQ(facts["sigpipe"], "default");
+    EXPECT_EQ(facts["usr1"], "open");
+}
+
+TEST(StartProgram, TheStartedProgramOutlivesTheProcessThatStartedIt) {
+    const testsupport::TempDir dir;
+    StartedHelper helper(dir);
+    ChildProcess caller({"start", HelperPath()}, dir.path());
+    EXPECT_EQ(caller.ReadLine(), "ok");
+    ASSERT_EQ(caller.Wait(), 0);
+
+    auto facts = helper.Report();
+    ASSERT_FALSE(facts["pid"].empty());
+    EXPECT_TRUE(IsRunning(facts["pid"]));
+}
+
+TEST(StartProgram, ReportsAProgramThatCannotStart) {
+    const testsupport::TempDir dir;
+    dir.Write("notes.txt", "not a program");
+    const std::string cases[] = {
+        dir.dir() + "missing",    // no such file
+        dir.dir() + "notes.txt",  // no execute permission
+        dir.dir(),                // a directory
+    };
+    for (const std::string& path : cases) {
+        const platform::Result result = platform::StartProgram(path);
+        EXPECT_FALSE(result) << path;
+        EXPECT_NE(result.error().find(path), std::string::npos) << result.error();
+    }
+    errno = 0;
+    EXPECT_EQ(waitpid(-1, nullptr, WNOHANG), -1);
+    EXPECT_EQ(errno, ECHILD);
+}
+
+}  // namespace

@@ -1,0 +1,174 @@
+#include "platform/WindowMessageWire.h"
+#include "platform/WindowMessages.h"
+
+#include "ChildProcess.h"
+#include "TempDir.h"
+
+#include <gtest/gtest.h>
+
+#include <unistd.h>
+
+#include <atomic>
+#include <chrono>
+#include <filesystem>
+#include <future>
+#include <mutex>
+#include <thread>
+#include <vector>
+
+namespace {
+
+using platform::kMainWindowClass;
+using platform::kMainWindowTitle;
+using platform::SendWindowMessage;
+using platform::WindowMessage;
+using platform::WindowMessageListener;
+using platform::WM_CLOSEREQUEST;
+using platformtest::ChildProcess;
+
+constexpr WindowMessage kCloseRequest{WM_CLOSEREQUEST, 0, 0};
+constexpr char kNobody[] = "65534";
+
+TEST(WindowMessages, TheSenderReturnsOnlyAfterTheReceivingProcessHasEnded) {
+    const testsupport::TempDir dir;
+    ChildProcess receiver({"listen", dir.path(), kMainWindowClass, kMainWindowTitle});
+    ASSERT_EQ(receiver.ReadLine(), "listening");
+
+    auto sent = std::async(std::launch::async, [&] {
+        return SendWindowMessage(kMainWindowClass, kMainWindowTitle, kCloseRequest, dir.path());
+    });
+    EXPECT_EQ(receiver.ReadLine(), "handling 2029 0 0");
+    // The receiver is inside its handler and still alive: the sender must still be waiting.
+    EXPECT_EQ(sent.wait_for(std::chrono::seconds(0)), std::future_status::timeout);
+
+    receiver.Write("x");  // lets the handler end the process
+    EXPECT_TRUE(sent.get());
+    EXPECT_EQ(receiver.Wait(), 0);
+}
+
+TEST(WindowMessages, NothingIsFoundWithoutAListenerOfTheSameClassAndTitle) {
+    const testsupport::TempDir dir;
+    EXPECT_FALSE(SendWindowMessage(kMainWindowClass, kMainWindowTitle, kCloseRequest, dir.path()));
+
+    std::atomic<int> handled = 0;
+    const WindowMessageListener listener(
+        kMainWindowClass, kMainWindowTitle, [&](const WindowMessage&) { ++handled; }, dir.path());
+    const struct {
+        const char* className;
+        const char* title;
+    } others[] = {{kMainWindowClass, "Tessaly"}, {"TfrmMain", kMainWindowTitle}, {"", ""}};
+    for (const auto& other : others) {
+        EXPECT_FALSE(SendWindowMessage(other.className, other.title, kCloseRequest, dir.path()))
+            << other.className << " " << other.title;
+    }
+    EXPECT_EQ(handled, 0);
+}
+
+TEST(WindowMessages, ANameLeftByAKilledListenerIsNotFoundAndCanBeListenedOnAgain) {
+    const testsupport::TempDir dir;
+    ChildProcess crashed({"listen", dir.path(), kMainWindowClass, kMainWindowTitle});
+    ASSERT_EQ(crashed.ReadLine(), "listening");
+    crashed.Kill(SIGKILL);
+    ASSERT_EQ(crashed.Wait(), 128 + SIGKILL);
+    ASSERT_TRUE(std::filesystem::exists(
+        platform::wire::SocketPath(kMainWindowClass, kMainWindowTitle, dir.path())));
+
+    EXPECT_FALSE(SendWindowMessage(kMainWindowClass, kMainWindowTitle, kCloseRequest, dir.path()));
+
+    ChildProcess next({"listen", dir.path(), kMainWindowClass, kMainWindowTitle});
+    ASSERT_EQ(next.ReadLine(), "listening");
+    next.Write("x");  // its handler may end the process at once
+    EXPECT_TRUE(SendWindowMessage(kMainWindowClass, kMainWindowTitle, kCloseRequest, dir.path()));
+    EXPECT_EQ(next.ReadLine(), "handling 2029 0 0");
+    EXPECT_EQ(next.Wait(), 0);
+}
+
+TEST(WindowMessageListener, CallsTheHandlerOnItsOwnThreadAndReleasesTheSenderWhenItReturns) {
+    const testsupport::TempDir dir;
+    std::mutex mutex;
+    std::vector<WindowMessage> received;
+    std::thread::id handlerThread;
+    const WindowMessageListener listener(
+        kMainWindowClass, kMainWindowTitle,
+        [&](const WindowMessage& message) {
+            const std::lock_guard lock(mutex);
+            received.push_back(message);
+            handlerThread = std::this_thread::get_id();
+        },
+        dir.path());
+
+    const WindowMessage messages[] = {kCloseRequest, {7, -1, 0x123456789}};
+    for (const WindowMessage& message : messages) {
+        EXPECT_TRUE(SendWindowMessage(kMainWindowClass, kMainWindowTitle, message, dir.path()));
+    }
+    const std::lock_guard lock(mutex);
+    ASSERT_EQ(received.size(), 2u);
+    for (size_t i = 0; i < received.size(); ++i) {
+        EXPECT_EQ(received[i].msg, messages[i].msg);
+        EXPECT_EQ(received[i].wParam, messages[i].wParam);
+        EXPECT_EQ(received[i].lParam, messages[i].lParam);
+    }
+    EXPECT_NE(handlerThread, std::this_thread::get_id());
+}
+
+TEST(WindowMessageListener, OnlyOneLiveListenerHoldsAName) {
+    const testsupport::TempDir dir;
+    const auto listen = [&] {
+        return std::make_unique<WindowMessageListener>(
+            kMainWindowClass, kMainWindowTitle, [](const WindowMessage&) {}, dir.path());
+    };
+    auto first = listen();
+    EXPECT_THROW(listen(), std::runtime_error);
+    EXPECT_TRUE(SendWindowMessage(kMainWindowClass, kMainWindowTitle, kCloseRequest, dir.path()));
+
+    first.reset();
+    EXPECT_FALSE(SendWindowMessage(kMainWindowClass, kMainWindowTitle, kCloseRequest, dir.path()));
+    EXPECT_NO_THROW(listen());
+}
+
+// The runtime directory keeps other users out; these tests open a directory to everyone to
+// show that the credential checks hold on their own. Changing user needs root.
+class AnotherUser : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        if (geteuid() != 0) {
+            GTEST_SKIP() << "needs root to act as another user";
+        }
+        std::filesystem::permissions(dir_.path(), std::filesystem::perms::all);
+    }
+    void OpenSocketToAll() const {
+        std::filesystem::permissions(
+            platform::wire::SocketPath(kMainWindowClass, kMainWindowTitle, dir_.path()),
+            std::filesystem::perms::all);
+    }
+    testsupport::TempDir dir_;
+};
+
+TEST_F(AnotherUser, CannotMakeAListenerHandleAMessage) {
+    std::atomic<int> handled = 0;
+    const WindowMessageListener listener(
+        kMainWindowClass, kMainWindowTitle, [&](const WindowMessage&) { ++handled; }, dir_.path());
+    OpenSocketToAll();
+
+    for (const char* mode : {"raw-send", "send"}) {
+        ChildProcess stranger({mode, dir_.path(), kMainWindowClass, kMainWindowTitle, kNobody});
+        EXPECT_EQ(stranger.ReadLine(), std::string(mode) == "send" ? "not found" : "closed");
+        EXPECT_EQ(stranger.Wait(), 0);
+    }
+    EXPECT_EQ(handled, 0);
+    EXPECT_TRUE(SendWindowMessage(kMainWindowClass, kMainWindowTitle, kCloseRequest, dir_.path()));
+    EXPECT_EQ(handled, 1);
+}
+
+TEST_F(AnotherUser, ListeningUnderTheNameIsNotFoundBySenders) {
+    ChildProcess stranger({"listen", dir_.path(), kMainWindowClass, kMainWindowTitle, kNobody});
+    ASSERT_EQ(stranger.ReadLine(), "listening");
+    OpenSocketToAll();
+
+    EXPECT_FALSE(SendWindowMessage(kMainWindowClass, kMainWindowTitle, kCloseRequest, dir_.path()));
+    stranger.Kill(SIGKILL);
+    stranger.Wait();
+    EXPECT_EQ(stranger.ReadLine(), "") << "the stranger's handler ran";
+}
+
+}  // namespace
