@@ -99,6 +99,17 @@ bool IsValidUtf8(std::string_view text) {
     return true;
 }
 
+std::string_view Utf8Prefix(std::string_view text, size_t maxChars) {
+    size_t chars = 0;
+    for (size_t i = 0; i < text.size(); ++i) {
+        const bool startsCharacter = (static_cast<unsigned char>(text[i]) & 0xC0) != 0x80;
+        if (startsCharacter && chars++ == maxChars) {
+            return text.substr(0, i);
+        }
+    }
+    return text;
+}
+
 std::string GbkToUtf8(std::string_view gbk) {
     Iconv cd("UTF-8", "GBK");
     std::string out;

@@ -77,18 +77,6 @@ std::string_view Unquote(std::string_view value) {
     return value;
 }
 
-// Cuts valid UTF-8 after maxChars code points.
-std::string_view FirstCharacters(std::string_view text, size_t maxChars) {
-    size_t chars = 0;
-    for (size_t i = 0; i < text.size(); ++i) {
-        const bool startsCharacter = (static_cast<unsigned char>(text[i]) & 0xC0) != 0x80;
-        if (startsCharacter && chars++ == maxChars) {
-            return text.substr(0, i);
-        }
-    }
-    return text;
-}
-
 }  // namespace
 
 std::string IniFile::ReadString(std::string_view section, std::string_view key,
@@ -130,7 +118,7 @@ std::string IniFile::ReadString(std::string_view section, std::string_view key,
             continue;
         }
         const std::string_view value = Unquote(Trim(line.substr(equals + 1)));
-        return std::string(FirstCharacters(value, MaxValueLength));
+        return std::string(base::Utf8Prefix(value, MaxValueLength));
     }
     return defaultValue;
 }

@@ -32,14 +32,7 @@ std::string_view SourceLine(std::string_view bytes, int number) {
 // the GBK family, the only other encoding the lists are written in.
 std::string FirstCharacters(std::string_view line, size_t count) {
     const std::string text = base::IsValidUtf8(line) ? std::string(line) : base::GbkToUtf8(line);
-    size_t characters = 0;
-    for (size_t i = 0; i < text.size(); ++i) {
-        const bool startsCharacter = (static_cast<unsigned char>(text[i]) & 0xC0) != 0x80;
-        if (startsCharacter && characters++ == count) {
-            return text.substr(0, i);
-        }
-    }
-    return text;
+    return std::string(base::Utf8Prefix(text, count));
 }
 
 std::string ReadValue(const xmlNode* entry, size_t position) {

@@ -44,6 +44,13 @@ TEST(GbkConversion, WritesCharacterReferencesForWhatGbkCannotHold) {
     EXPECT_THROW(base::Utf8ToGbkWithCharRefs("bad \xFF"), std::invalid_argument);
 }
 
+TEST(Utf8Prefix, CountsCharactersNotBytes) {
+    EXPECT_EQ(base::Utf8Prefix("中文ab", 3), "中文a");
+    EXPECT_EQ(base::Utf8Prefix("ab", 5), "ab");
+    EXPECT_EQ(base::Utf8Prefix("\xF0\x9F\x98\x80x", 1), "\xF0\x9F\x98\x80");
+    EXPECT_EQ(base::Utf8Prefix("abc", 0), "");
+}
+
 TEST(GbkConversion, ReplacesBytesThatAreNotGbk) {
     EXPECT_EQ(base::GbkToUtf8("a\xFF"
                               "b"),
