@@ -1,11 +1,13 @@
 #include "base/Xml.h"
 
+#include <libxml/entities.h>
 #include <libxml/parser.h>
 #include <libxml/xmlerror.h>
 #include <libxml/xmlsave.h>
 
 #include <climits>
 #include <mutex>
+#include <new>
 
 namespace base {
 namespace {
@@ -17,19 +19,25 @@ struct FirstError {
     int column = 0;
 };
 
-void CollectFirstError(void* context, xmlErrorPtr error) {
+// Called by libxml2, so nothing may leave it: a message that cannot be copied is left empty,
+// which still fails the parse.
+void CollectFirstError(void* context, xmlErrorPtr error) noexcept {
     auto* first = static_cast<FirstError*>(context);
     if (first->seen || error == nullptr || error->level < XML_ERR_ERROR) {
         return;
     }
     first->seen = true;
-    first->message = error->message != nullptr ? error->message : "unknown XML error";
-    while (!first->message.empty() &&
-           (first->message.back() == '\n' || first->message.back() == '\r')) {
-        first->message.pop_back();
-    }
     first->line = error->line;
     first->column = error->int2;
+    try {
+        first->message = error->message != nullptr ? error->message : "unknown XML error";
+        while (!first->message.empty() &&
+               (first->message.back() == '\n' || first->message.back() == '\r')) {
+            first->message.pop_back();
+        }
+    } catch (...) {
+        first->message.clear();
+    }
 }
 
 // libxml2 keeps the error handler per thread; put back whatever was there before.
@@ -110,7 +118,8 @@ XmlDocument XmlDocument::Parse(std::string_view bytes, const XmlParseOptions& op
             first.message = "Document is empty";
             first.line = 1;
         }
-        throw XmlParseError(first.message, first.line, first.column);
+        throw XmlParseError(first.message.empty() ? "unknown XML error" : first.message, first.line,
+                            first.column);
     }
     XmlDocument result(doc);
     if (options.dropBlankText) {
@@ -130,6 +139,16 @@ std::string XmlDocument::ToUtf8() const {
     std::string text(reinterpret_cast<const char*>(buffer), static_cast<size_t>(size));
     xmlFree(buffer);
     return text;
+}
+
+std::string XmlEscape(std::string_view text) {
+    const std::unique_ptr<xmlChar, decltype(xmlFree)> escaped(
+        xmlEncodeSpecialChars(nullptr, reinterpret_cast<const xmlChar*>(std::string(text).c_str())),
+        xmlFree);
+    if (!escaped) {
+        throw std::bad_alloc();
+    }
+    return reinterpret_cast<const char*>(escaped.get());
 }
 
 std::string NodeName(const xmlNode* node) {

@@ -34,7 +34,7 @@ class XmlValueError : public std::runtime_error {
 struct XmlParseOptions {
     // Decode as this encoding whatever the document declares; empty: by its own declaration
     // (UTF-8 when it declares none).
-    std::string forcedEncoding;
+    std::string forcedEncoding{};
     // Drop text nodes that hold only blanks, tabs and line breaks, as the element-only
     // documents of the marketplace and the update lists are meant to be read.
     bool dropBlankText = true;
@@ -71,6 +71,10 @@ xmlNodePtr FindChild(const xmlNode* parent, std::string_view name);
 // the text when it holds one text or CDATA node; anything else throws XmlValueError
 // ("Element does not contain a single text node").
 std::optional<std::string> ElementValue(const xmlNode* element);
+
+// Text as XML character data or an attribute value: & < > " as entities, a carriage return as
+// "&#13;" so that a reader's line-end normalisation keeps it. Throws std::bad_alloc.
+std::string XmlEscape(std::string_view text);
 
 // Makes libxml2 decode the label GB2312 as GBK, as browsers and Windows do. Idempotent; Parse
 // calls it, so only code that uses libxml2 directly needs it.

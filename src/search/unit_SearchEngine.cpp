@@ -1,5 +1,6 @@
 #include "search/unit_SearchEngine.h"
 
+#include "base/AtomicFile.h"
 #include "base/Errors.h"
 #include "base/Numbers.h"
 #include "base/Paths.h"
@@ -7,7 +8,6 @@
 #include "marketplace/unit_TB_User.h"
 #include "report/searchadd.h"
 #include "search/CommendPage.h"
-#include "search/ReplaceFile.h"
 #include "search/Scoring.h"
 
 #include <cmath>
@@ -223,7 +223,7 @@ void TSearchEngine::WritePage() {
     const std::string page = CommendPageBytes(
         {Keyword, StartPrice, EndPrice, CommendCount, MinSellerLevel}, AssayList, clock_());
     EnsureDir(GetWorkDir());
-    ReplaceFile(GetWorkDir() + "Commend.html", page);
+    base::ReplaceFile(GetWorkDir() + "Commend.html", page);
 }
 
 void TSearchEngine::SendReport() {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "base/CurlTimeouts.h"
 #include "soap/Interface.h"
 
 #include <chrono>
@@ -7,6 +8,10 @@
 #include <optional>
 #include <string>
 #include <vector>
+
+namespace base {
+class CurlEasy;
+}
 
 namespace soap {
 
@@ -16,9 +21,7 @@ struct Binding {
     std::string endpoint;
     // On: Content-Type: text/xml; charset="utf-8". Off: Content-Type: text/xml.
     bool utf8ContentType = false;
-    std::chrono::milliseconds connectTimeout{10'000};
-    // The whole exchange, connecting included.
-    std::chrono::milliseconds callTimeout{60'000};
+    base::CurlTimeouts timeouts{.total = std::chrono::seconds(60)};
 };
 
 // A SOAP 1.1 document/literal client: each call is one HTTP/1.1 POST, kept alive for the next
@@ -31,10 +34,11 @@ class Client {
     Client(const Client&) = delete;
     Client& operator=(const Client&) = delete;
 
-    // Sends the operation with the arguments in declaration order. Returns the result text when
-    // the operation has a result, std::nullopt when it has none. Throws TransportError,
-    // StatusError, AnswerError or Fault (Errors.h); std::invalid_argument for arguments that
-    // do not match the operation.
+    // Sends the operation with the arguments in declaration order and blocks until the answer
+    // is in. Returns the result text when the operation has a result, std::nullopt when it has
+    // none. Throws TransportError, StatusError, AnswerError or Fault (Errors.h);
+    // std::invalid_argument for arguments that do not match the operation; std::bad_alloc when
+    // memory runs out.
     std::optional<std::string> Call(const Operation& operation,
                                     const std::vector<Value>& arguments);
 
@@ -43,10 +47,9 @@ class Client {
     static constexpr const char* UserAgent = "Vexmoor-SOAP/1.0";
 
   private:
-    struct Curl;
     Interface interface_;
     Binding binding_;
-    std::unique_ptr<Curl> curl_;
+    std::unique_ptr<base::CurlEasy> curl_;
 };
 
 }  // namespace soap

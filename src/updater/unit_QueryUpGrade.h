@@ -65,7 +65,8 @@ class TRemoteXMLFile {
     // The answer arrives as text, already decoded from the wire, so it is read as those
     // characters whatever encoding its own declaration names; the file is written in UTF-8 with
     // a declaration saying so. An ill-formed answer throws UpdateListError and a file that cannot
-    // be written throws std::system_error; neither leaves a partial file behind.
+    // be written throws std::system_error; neither leaves a partial file behind. Blocks for the
+    // call.
     bool FetchToFile(const std::string& fileName);
 
     TUpGradeQuery UpGradeQuery;

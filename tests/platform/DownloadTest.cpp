@@ -1,7 +1,7 @@
 #include "platform/Download.h"
 
-#include "RawHttpServer.h"
-#include "TempDir.h"
+#include "support/RawHttpServer.h"
+#include "support/TempDir.h"
 
 #include <gtest/gtest.h>
 #include <httplib.h>
@@ -18,10 +18,10 @@
 
 namespace {
 
-using testsupport::RawHttpServer;
+using support::RawHttpServer;
 
 // Everything in the directory, so that a temporary file left behind is seen.
-std::set<std::string> Files(const testsupport::TempDir& dir) {
+std::set<std::string> Files(const support::TempDir& dir) {
     std::set<std::string> names;
     for (const auto& entry : std::filesystem::directory_iterator(dir.path())) {
         names.insert(entry.path().filename().string());
@@ -69,11 +69,11 @@ TEST(DownloadToFile, ReplacesTheTargetOnlyWithACompleteSuccessfulBody) {
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
-        const testsupport::TempDir dir;
+        const support::TempDir dir;
         dir.Write("Qorvane", "old program");
         const RawHttpServer server(c.answer);
         platform::DownloadLimits limits;
-        limits.stall = std::chrono::seconds(1);
+        limits.timeouts.stall = std::chrono::seconds(1);
 
         const platform::Result result =
             platform::DownloadToFile(server.url("/file"), dir.dir() + "Qorvane", limits);
@@ -91,7 +91,7 @@ TEST(DownloadToFile, ReplacesTheTargetOnlyWithACompleteSuccessfulBody) {
 TEST(DownloadToFile, CreatesANewFileAndKeepsTheModeOfAReplacedOne) {
     const RawHttpServer server(
         [](const std::string&) { return RawHttpServer::Answer("200 OK", "new"); });
-    const testsupport::TempDir dir;
+    const support::TempDir dir;
     dir.Write("Brannick", "old copier");
     std::filesystem::permissions(dir.path() / "Brannick", std::filesystem::perms(0751));
 
@@ -107,7 +107,7 @@ TEST(DownloadToFile, CreatesANewFileAndKeepsTheModeOfAReplacedOne) {
 TEST(DownloadToFile, FailsIntoADirectoryThatDoesNotExist) {
     const RawHttpServer server(
         [](const std::string&) { return RawHttpServer::Answer("200 OK", "new"); });
-    const testsupport::TempDir dir;
+    const support::TempDir dir;
     const platform::Result result =
         platform::DownloadToFile(server.url("/a"), dir.dir() + "$tmpUpGrade/Qorvane");
     EXPECT_FALSE(result);
@@ -149,7 +149,7 @@ class LocalCertificate {
 };
 
 TEST(DownloadToFile, FetchesOverHttpsOnlyFromAServerItsCertificatesTrust) {
-    const testsupport::TempDir certs;
+    const support::TempDir certs;
     const LocalCertificate certificate(certs.path() / "local.pem");
     httplib::SSLServer server(certificate.cert(), certificate.key());
     server.Get("/file", [](const httplib::Request&, httplib::Response& response) {
@@ -169,7 +169,7 @@ TEST(DownloadToFile, FetchesOverHttpsOnlyFromAServerItsCertificatesTrust) {
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.trust);
-        const testsupport::TempDir dir;
+        const support::TempDir dir;
         dir.Write("file", "old");
         platform::DownloadLimits limits;
         limits.caFile = c.caFile;

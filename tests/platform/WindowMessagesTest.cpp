@@ -1,8 +1,8 @@
 #include "platform/WindowMessageWire.h"
 #include "platform/WindowMessages.h"
 
-#include "ChildProcess.h"
-#include "TempDir.h"
+#include "support/ChildProcess.h"
+#include "support/TempDir.h"
 
 #include <gtest/gtest.h>
 
@@ -24,14 +24,17 @@ using platform::SendWindowMessage;
 using platform::WindowMessage;
 using platform::WindowMessageListener;
 using platform::WM_CLOSEREQUEST;
-using platformtest::ChildProcess;
+using support::ChildProcess;
+
+// The helper program (Helper.cpp) that plays the other process.
+const std::string kHelper = PLATFORM_TEST_HELPER;
 
 constexpr WindowMessage kCloseRequest{WM_CLOSEREQUEST, 0, 0};
 constexpr char kNobody[] = "65534";
 
 TEST(WindowMessages, TheSenderReturnsOnlyAfterTheReceivingProcessHasEnded) {
-    const testsupport::TempDir dir;
-    ChildProcess receiver({"listen", dir.path(), kMainWindowClass, kMainWindowTitle});
+    const support::TempDir dir;
+    ChildProcess receiver({kHelper, "listen", dir.path(), kMainWindowClass, kMainWindowTitle});
     ASSERT_EQ(receiver.ReadLine(), "listening");
 
     auto sent = std::async(std::launch::async, [&] {
@@ -47,7 +50,7 @@ TEST(WindowMessages, TheSenderReturnsOnlyAfterTheReceivingProcessHasEnded) {
 }
 
 TEST(WindowMessages, NothingIsFoundWithoutAListenerOfTheSameClassAndTitle) {
-    const testsupport::TempDir dir;
+    const support::TempDir dir;
     EXPECT_FALSE(SendWindowMessage(kMainWindowClass, kMainWindowTitle, kCloseRequest, dir.path()));
 
     std::atomic<int> handled = 0;
@@ -65,8 +68,8 @@ TEST(WindowMessages, NothingIsFoundWithoutAListenerOfTheSameClassAndTitle) {
 }
 
 TEST(WindowMessages, ANameLeftByAKilledListenerIsNotFoundAndCanBeListenedOnAgain) {
-    const testsupport::TempDir dir;
-    ChildProcess crashed({"listen", dir.path(), kMainWindowClass, kMainWindowTitle});
+    const support::TempDir dir;
+    ChildProcess crashed({kHelper, "listen", dir.path(), kMainWindowClass, kMainWindowTitle});
     ASSERT_EQ(crashed.ReadLine(), "listening");
     crashed.Kill(SIGKILL);
     ASSERT_EQ(crashed.Wait(), 128 + SIGKILL);
@@ -75,7 +78,7 @@ TEST(WindowMessages, ANameLeftByAKilledListenerIsNotFoundAndCanBeListenedOnAgain
 
     EXPECT_FALSE(SendWindowMessage(kMainWindowClass, kMainWindowTitle, kCloseRequest, dir.path()));
 
-    ChildProcess next({"listen", dir.path(), kMainWindowClass, kMainWindowTitle});
+    ChildProcess next({kHelper, "listen", dir.path(), kMainWindowClass, kMainWindowTitle});
     ASSERT_EQ(next.ReadLine(), "listening");
     next.Write("x");  // its handler may end the process at once
     EXPECT_TRUE(SendWindowMessage(kMainWindowClass, kMainWindowTitle, kCloseRequest, dir.path()));
@@ -84,7 +87,7 @@ TEST(WindowMessages, ANameLeftByAKilledListenerIsNotFoundAndCanBeListenedOnAgain
 }
 
 TEST(WindowMessageListener, CallsTheHandlerOnItsOwnThreadAndReleasesTheSenderWhenItReturns) {
-    const testsupport::TempDir dir;
+    const support::TempDir dir;
     std::mutex mutex;
     std::vector<WindowMessage> received;
     std::thread::id handlerThread;
@@ -112,7 +115,7 @@ TEST(WindowMessageListener, CallsTheHandlerOnItsOwnThreadAndReleasesTheSenderWhe
 }
 
 TEST(WindowMessageListener, OnlyOneLiveListenerHoldsAName) {
-    const testsupport::TempDir dir;
+    const support::TempDir dir;
     const auto listen = [&] {
         return std::make_unique<WindowMessageListener>(
             kMainWindowClass, kMainWindowTitle, [](const WindowMessage&) {}, dir.path());
@@ -141,7 +144,7 @@ class AnotherUser : public ::testing::Test {
             platform::wire::SocketPath(kMainWindowClass, kMainWindowTitle, dir_.path()),
             std::filesystem::perms::all);
     }
-    testsupport::TempDir dir_;
+    support::TempDir dir_;
 };
 
 TEST_F(AnotherUser, CannotMakeAListenerHandleAMessage) {
@@ -151,7 +154,8 @@ TEST_F(AnotherUser, CannotMakeAListenerHandleAMessage) {
     OpenSocketToAll();
 
     for (const char* mode : {"raw-send", "send"}) {
-        ChildProcess stranger({mode, dir_.path(), kMainWindowClass, kMainWindowTitle, kNobody});
+        ChildProcess stranger(
+            {kHelper, mode, dir_.path(), kMainWindowClass, kMainWindowTitle, kNobody});
         EXPECT_EQ(stranger.ReadLine(), std::string(mode) == "send" ? "not found" : "closed");
         EXPECT_EQ(stranger.Wait(), 0);
     }
@@ -161,7 +165,8 @@ TEST_F(AnotherUser, CannotMakeAListenerHandleAMessage) {
 }
 
 TEST_F(AnotherUser, ListeningUnderTheNameIsNotFoundBySenders) {
-    ChildProcess stranger({"listen", dir_.path(), kMainWindowClass, kMainWindowTitle, kNobody});
+    ChildProcess stranger(
+        {kHelper, "listen", dir_.path(), kMainWindowClass, kMainWindowTitle, kNobody});
     ASSERT_EQ(stranger.ReadLine(), "listening");
     OpenSocketToAll();
 

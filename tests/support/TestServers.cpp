@@ -1,10 +1,12 @@
-#include "TestServers.h"
+#include "support/TestServers.h"
+
+#include "base/Xml.h"
 
 #include <httplib.h>
 
 #include <stdexcept>
 
-namespace searchtest {
+namespace support {
 namespace {
 
 int Listen(httplib::Server& server, std::thread& thread) {
@@ -26,23 +28,6 @@ void Stop(httplib::Server& server, std::thread& thread) {
     if (thread.joinable()) {
         thread.join();
     }
-}
-
-std::string Escape(const std::string& text) {
-    std::string escaped;
-    for (const char c : text) {
-        switch (c) {
-            case '&':
-                escaped += "&amp;";
-                break;
-            case '<':
-                escaped += "&lt;";
-                break;
-            default:
-                escaped += c;
-        }
-    }
-    return escaped;
 }
 
 }  // namespace
@@ -133,11 +118,11 @@ std::string ItemsXml(int total, const std::vector<TCannedItem>& items) {
     std::string xml = "<?xml version=\"1.0\" encoding=\"utf-8\" ?><rsp><totalResults>" +
                       std::to_string(total) + "</totalResults>";
     for (const TCannedItem& item : items) {
-        xml += "<item><iid>" + Escape(item.iid) + "</iid><title>" + Escape(item.title) +
-               "</title><nick>" + Escape(item.nick) +
+        xml += "<item><iid>" + base::XmlEscape(item.iid) + "</iid><title>" +
+               base::XmlEscape(item.title) + "</title><nick>" + base::XmlEscape(item.nick) +
                "</nick><type>fixed</type><cid>50012345</cid><pic_path>http://img.example/" +
-               Escape(item.iid) + ".jpg</pic_path><delist_time>" + item.delist_time +
-               "</delist_time><price>" + Escape(item.price) +
+               base::XmlEscape(item.iid) + ".jpg</pic_path><delist_time>" + item.delist_time +
+               "</delist_time><price>" + base::XmlEscape(item.price) +
                "</price><post_fee>5.00</post_fee></item>";
     }
     return xml + "</rsp>";
@@ -152,13 +137,7 @@ std::string UserXml(int level, int score, int totalNum, int goodNum) {
 
 std::string ErrorXml(int code, const std::string& message) {
     return "<?xml version=\"1.0\" encoding=\"utf-8\" ?><error_rsp><code>" + std::to_string(code) +
-           "</code><msg>" + Escape(message) + "</msg></error_rsp>";
+           "</code><msg>" + base::XmlEscape(message) + "</msg></error_rsp>";
 }
 
-std::string AddSubResponse() {
-    return "<?xml version=\"1.0\" encoding=\"utf-8\"?>"
-           "<soap:Envelope xmlns:soap=\"http://schemas.xmlsoap.org/soap/envelope/\">"
-           "<soap:Body><AddSubResponse xmlns=\"SearchAddIn\" /></soap:Body></soap:Envelope>";
-}
-
-}  // namespace searchtest
+}  // namespace support

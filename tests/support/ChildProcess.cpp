@@ -1,4 +1,4 @@
-#include "ChildProcess.h"
+#include "support/ChildProcess.h"
 
 #include <fcntl.h>
 #include <signal.h>
@@ -12,17 +12,16 @@
 
 extern char** environ;
 
-namespace platformtest {
+namespace support {
 
-std::string HelperPath() {
-    return PLATFORM_TEST_HELPER;
-}
-
-ChildProcess::ChildProcess(const std::vector<std::string>& args, const std::filesystem::path& cwd) {
+ChildProcess::ChildProcess(const std::vector<std::string>& argv, const std::filesystem::path& cwd) {
+    if (argv.empty()) {
+        throw std::invalid_argument("a child process needs a program");
+    }
     int toChild[2];
     int fromChild[2];
     if (pipe2(toChild, O_CLOEXEC) != 0 || pipe2(fromChild, O_CLOEXEC) != 0) {
-        throw std::runtime_error("cannot create pipes for the helper");
+        throw std::runtime_error("cannot create pipes for " + argv[0]);
     }
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
@@ -31,14 +30,13 @@ ChildProcess::ChildProcess(const std::vector<std::string>& args, const std::file
     if (!cwd.empty()) {
         posix_spawn_file_actions_addchdir_np(&actions, cwd.c_str());
     }
-    std::vector<std::string> all{HelperPath()};
-    all.insert(all.end(), args.begin(), args.end());
-    std::vector<char*> argv;
+    std::vector<std::string> all = argv;
+    std::vector<char*> pointers;
     for (std::string& arg : all) {
-        argv.push_back(arg.data());
+        pointers.push_back(arg.data());
     }
-    argv.push_back(nullptr);
-    const int error = posix_spawn(&pid_, argv[0], &actions, nullptr, argv.data(), environ);
+    pointers.push_back(nullptr);
+    const int error = posix_spawn(&pid_, pointers[0], &actions, nullptr, pointers.data(), environ);
     posix_spawn_file_actions_destroy(&actions);
     close(toChild[0]);
     close(fromChild[1]);
@@ -47,7 +45,7 @@ ChildProcess::ChildProcess(const std::vector<std::string>& args, const std::file
     if (error != 0) {
         close(input_);
         close(output_);
-        throw std::runtime_error(std::string("cannot start the helper: ") + std::strerror(error));
+        throw std::runtime_error("cannot start " + argv[0] + ": " + std::strerror(error));
     }
 }
 
@@ -77,7 +75,7 @@ std::string ChildProcess::ReadLine() {
 
 void ChildProcess::Write(std::string_view text) {
     if (write(input_, text.data(), text.size()) != static_cast<ssize_t>(text.size())) {
-        throw std::runtime_error("cannot write to the helper");
+        throw std::runtime_error("cannot write to a child process");
     }
 }
 
@@ -98,11 +96,11 @@ int ChildProcess::Wait() {
     int status = 0;
     while (waitpid(pid_, &status, 0) < 0) {
         if (errno != EINTR) {
-            throw std::runtime_error("cannot wait for the helper");
+            throw std::runtime_error("cannot wait for a child process");
         }
     }
     pid_ = -1;
     return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
 }
 
-}  // namespace platformtest
+}  // namespace support

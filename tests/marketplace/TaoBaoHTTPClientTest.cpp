@@ -1,7 +1,7 @@
 #include "marketplace/unit_TaoBaoHTTPClient.h"
 
-#include "GatewayTestSupport.h"
-#include "RawHttpServer.h"
+#include "support/GatewayRequests.h"
+#include "support/RawHttpServer.h"
 
 #include <arpa/inet.h>
 #include <netinet/in.h>
@@ -15,7 +15,30 @@
 namespace {
 
 using marketplace::THTTPClient;
-using testsupport::RawHttpServer;
+using support::RawHttpServer;
+
+TEST(UrlEncode, FollowsTheGatewayFormEncoding) {
+    const struct {
+        std::string text;
+        std::string encoded;
+    } cases[] = {
+        {"", ""},
+        {"AZaz09", "AZaz09"},
+        {"-._&=", "-._&="},
+        {"a b", "a+b"},
+        {"a+b", "a%2Bb"},
+        {"100%", "100%25"},
+        {"~*", "%7E%2A"},
+        {"\t", "%09"},
+        {"/:?#,", "%2F%3A%3F%23%2C"},
+        {std::string("\x00\x7F", 2), "%00%7F"},
+        {"\xE6\x89\x8B", "%E6%89%8B"},
+        {"\x80\xFF", "%80%FF"},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(THTTPClient::UrlEncode(c.text), c.encoded) << c.text;
+    }
+}
 
 std::optional<std::string> AnswerOk(const std::string&) {
     return RawHttpServer::Answer("200 OK", "<rsp/>");
@@ -30,7 +53,7 @@ TEST(PostRequest, SendsExactlyTheGatewayRequestBytes) {
         EXPECT_EQ(client.PostRequest(body), "<rsp/>");
         ASSERT_EQ(server.requests().size(), 1u);
         const std::string request = server.requests()[0];
-        const std::string head = gatewaytest::RequestHead(server.port(), body.size());
+        const std::string head = support::RequestHead(server.port(), body.size());
         EXPECT_EQ(request.substr(0, head.size()), head);
         EXPECT_EQ(request.size(), head.size() + body.size());
         EXPECT_TRUE(request.compare(head.size(), std::string::npos, body) == 0);
@@ -95,7 +118,7 @@ TEST(PostRequest, AServerThatNeverAnswersHitsTheTimeOut) {
     using namespace std::chrono_literals;
     const struct {
         const char* what;
-        marketplace::THTTPTimeouts timeouts;
+        base::CurlTimeouts timeouts;
     } cases[] = {
         {"stall", {.stall = 1s, .total = 600s}},
         {"whole request", {.stall = 600s, .total = 300ms}},

@@ -1,27 +1,26 @@
 #include "report/searchadd.h"
 
 #include "base/Errors.h"
+#include "sandbox/Sandbox.h"
 
-#include "RawHttpServer.h"
-#include "TempDir.h"
+#include "support/RawHttpServer.h"
+#include "support/ScopedEnv.h"
+#include "support/SoapAnswers.h"
+#include "support/TempDir.h"
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <optional>
 #include <stdexcept>
 
 namespace {
 
-using testsupport::RawHttpServer;
-using testsupport::ScopedCwd;
-using testsupport::TempDir;
+using support::RawHttpServer;
+using support::ScopedCwd;
+using support::ScopedEnv;
+using support::TempDir;
 
-const std::string Accepted =
-    RawHttpServer::Answer("200 OK",
-                          "<?xml version=\"1.0\" encoding=\"utf-8\"?><soap:Envelope "
-                          "xmlns:soap=\"http://schemas.xmlsoap.org/soap/envelope/\"><soap:Body>"
-                          "<AddSubResponse xmlns=\"SearchAddIn\" /></soap:Body></soap:Envelope>");
+const std::string Accepted = RawHttpServer::Answer("200 OK", support::AddSubResponse());
 
 std::string AddSubRequest(const std::string& target, const std::string& host,
                           const std::string& parameters) {
@@ -38,24 +37,6 @@ std::string AddSubRequest(const std::string& target, const std::string& host,
            "Content-Length: " +
            std::to_string(body.size()) + "\r\nConnection: Keep-Alive\r\n\r\n" + body;
 }
-
-// Sets or clears an environment variable for the life of the object.
-class ScopedEnv {
-  public:
-    ScopedEnv(const char* name, const char* value) : name_(name) {
-        if (const char* old = std::getenv(name)) {
-            previous_ = old;
-        }
-        value != nullptr ? setenv(name, value, 1) : unsetenv(name);
-    }
-    ~ScopedEnv() { previous_ ? setenv(name_, previous_->c_str(), 1) : unsetenv(name_); }
-    ScopedEnv(const ScopedEnv&) = delete;
-    ScopedEnv& operator=(const ScopedEnv&) = delete;
-
-  private:
-    const char* name_;
-    std::optional<std::string> previous_;
-};
 
 class SearchAddReport : public testing::Test {
   protected:
@@ -149,11 +130,8 @@ TEST_F(SearchAddReport, FailsOnAnEmptyServerOrAFault) {
     EXPECT_THROW(report::GetSearchAddSoap()->AddSub("k", 0, 0, 0, 0, "v"), std::runtime_error);
 
     RawHttpServer server([](const std::string&) {
-        return RawHttpServer::Answer(
-            "500 Internal Server Error",
-            "<soap:Envelope xmlns:soap=\"http://schemas.xmlsoap.org/soap/envelope/\"><soap:Body>"
-            "<soap:Fault><faultcode>soap:Server</faultcode><faultstring>quota exceeded"
-            "</faultstring></soap:Fault></soap:Body></soap:Envelope>");
+        return RawHttpServer::Answer("500 Internal Server Error",
+                                     support::FaultEnvelope("soap:Server", "quota exceeded"));
     });
     dir_.Write("Config.ini", "[UpGrade]\nServer=127.0.0.1:" + std::to_string(server.port()));
     try {
@@ -172,6 +150,24 @@ TEST(ReportPrice, ReadsThePriceTextOrFails) {
     for (const char* bad : {"abc", "12a", "1,200", " ", "1e39", "-1e39"}) {
         EXPECT_THROW(report::ReportPrice(bad), base::ConvertError) << bad;
     }
+}
+
+TEST(SandboxReport, AReportThroughTheSettingsFileLandsInTheServiceLog) {
+    support::TempDir work;
+    sandbox::Options options;
+    options.reportLog = work.path() / "reports.jsonl";
+    options.clock = [] { return base::EncodeDateTime({2009, 3, 3, 8, 5, 9}); };
+    sandbox::Sandbox box(options);
+    work.Write("Config.ini", "[UpGrade]\nServer=" + box.host() + "\n");
+    support::ScopedCwd cwd(work.path());
+
+    report::GetSearchAddSoap()->AddSub("保温杯+儿童", 0, report::ReportPrice("1200"), 89, 57.43f,
+                                       "1.2.3");
+
+    EXPECT_EQ(work.Read("reports.jsonl"),
+              "{\"time\":\"2009-03-03 08:05:09\",\"Key\":\"保温杯+儿童\",\"JS_ZDJ\":0,"
+              "\"JS_ZGJ\":1200,\"GoodsCount\":89,\"PJJ\":57.4300003051758,"
+              "\"Version\":\"1.2.3\"}\n");
 }
 
 }  // namespace

@@ -1,13 +1,13 @@
-#include "search/ReplaceFile.h"
+#include "base/AtomicFile.h"
 
-#include "TempDir.h"
+#include "support/TempDir.h"
 
 #include <gtest/gtest.h>
 
 #include <filesystem>
 #include <system_error>
 
-namespace search {
+namespace base {
 namespace {
 
 size_t EntriesIn(const std::filesystem::path& dir) {
@@ -19,7 +19,7 @@ size_t EntriesIn(const std::filesystem::path& dir) {
 }
 
 TEST(ReplaceFile, ReplacesTheWholeFile) {
-    testsupport::TempDir dir;
+    support::TempDir dir;
     dir.Write("page.html", "an older and much longer page");
     ReplaceFile(dir.path() / "page.html", "new");
     EXPECT_EQ(dir.Read("page.html"), "new");
@@ -27,7 +27,7 @@ TEST(ReplaceFile, ReplacesTheWholeFile) {
 }
 
 TEST(ReplaceFile, FailsWithoutLeavingATemporaryFile) {
-    testsupport::TempDir dir;
+    support::TempDir dir;
     // A directory in the file's place cannot be replaced by a file.
     std::filesystem::create_directories(dir.path() / "page.html" / "inside");
     try {
@@ -44,5 +44,37 @@ TEST(ReplaceFile, FailsWithoutLeavingATemporaryFile) {
     EXPECT_EQ(EntriesIn(dir.path()), 1u);
 }
 
+TEST(AtomicFile, LeavesTheTargetAloneUntilCommitted) {
+    support::TempDir dir;
+    dir.Write("UpGrade_New.xml", "earlier");
+    {
+        AtomicFile file(dir.path() / "UpGrade_New.xml");
+        file.Write("first half, ");
+        EXPECT_EQ(dir.Read("UpGrade_New.xml"), "earlier");
+        EXPECT_EQ(EntriesIn(dir.path()), 2u);
+    }
+    EXPECT_EQ(dir.Read("UpGrade_New.xml"), "earlier");
+    EXPECT_EQ(EntriesIn(dir.path()), 1u);
+
+    AtomicFile file(dir.path() / "UpGrade_New.xml");
+    file.Write("first half, ");
+    file.Write("second half");
+    file.Commit();
+    EXPECT_EQ(dir.Read("UpGrade_New.xml"), "first half, second half");
+    EXPECT_EQ(EntriesIn(dir.path()), 1u);
+}
+
+TEST(AtomicFile, NamesEveryTemporaryFileUniquely) {
+    support::TempDir dir;
+    AtomicFile first(dir.path() / "Qorvane");
+    AtomicFile second(dir.path() / "Qorvane");
+    first.Write("one");
+    second.Write("two");
+    second.Commit();
+    first.Commit();
+    EXPECT_EQ(dir.Read("Qorvane"), "one");
+    EXPECT_EQ(EntriesIn(dir.path()), 1u);
+}
+
 }  // namespace
-}  // namespace search
+}  // namespace base

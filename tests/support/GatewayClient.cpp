@@ -1,26 +1,14 @@
-#include "GatewayClient.h"
+#include "support/GatewayClient.h"
 
 #include "base/DateTime.h"
+#include "support/Credentials.h"
+#include "support/GatewayRequests.h"
 
-#include <gtest/gtest.h>
-#include <openssl/evp.h>
-
+#include <cctype>
+#include <cstdio>
 #include <stdexcept>
 
-namespace gatewayclient {
-
-std::string Md5UpperHex(std::string_view bytes) {
-    unsigned char digest[EVP_MAX_MD_SIZE];
-    unsigned int length = 0;
-    EVP_Digest(bytes.data(), bytes.size(), digest, &length, EVP_md5(), nullptr);
-    std::string hex;
-    for (unsigned int i = 0; i < length; ++i) {
-        char pair[3];
-        std::snprintf(pair, sizeof pair, "%02X", digest[i]);
-        hex += pair;
-    }
-    return hex;
-}
+namespace support {
 
 std::string FormEncode(std::string_view text) {
     std::string encoded;
@@ -47,12 +35,12 @@ std::string Body(const Params& params) {
 }
 
 std::string SignedBody(const Params& params) {
-    std::string text(kSecret);
+    std::string text = kAppSecret;
     for (const auto& [name, value] : params) {
         text += name + value;
     }
     Params signedParams = params;
-    signedParams["sip_sign"] = Md5UpperHex(text);
+    signedParams["sip_sign"] = UpperMd5(text);
     return Body(signedParams);
 }
 
@@ -63,7 +51,7 @@ Params ItemsCall(std::string_view q, std::string_view fields) {
             {"page_size", "200"},
             {"q", std::string(q)},
             {"sip_apiname", "taobao.items.get"},
-            {"sip_appkey", "38015"},
+            {"sip_appkey", kAppKey},
             {"sip_sessionid", ""},
             {"sip_timestamp", base::FormatDateTime(base::NowLocal())},
             {"v", "1.0"}};
@@ -74,7 +62,7 @@ Params UserCall(std::string_view nick) {
             {"format", "xml"},
             {"nick", std::string(nick)},
             {"sip_apiname", "taobao.user.get"},
-            {"sip_appkey", "38015"},
+            {"sip_appkey", kAppKey},
             {"sip_sessionid", ""},
             {"sip_timestamp", base::FormatDateTime(base::NowLocal())},
             {"v", "1.0"}};
@@ -99,4 +87,4 @@ Reply Post(int port, const std::string& body) {
     return {result->status, result->body};
 }
 
-}  // namespace gatewayclient
+}  // namespace support

@@ -1,8 +1,10 @@
 #include "marketplace/unit_TB_User.h"
 
-#include "GatewayTestSupport.h"
-#include "RawHttpServer.h"
 #include "base/Xml.h"
+#include "sandbox/Sandbox.h"
+#include "support/Credentials.h"
+#include "support/GatewayRequests.h"
+#include "support/RawHttpServer.h"
 
 #include <gtest/gtest.h>
 
@@ -12,7 +14,7 @@
 namespace {
 
 using marketplace::TUser;
-using testsupport::RawHttpServer;
+using support::RawHttpServer;
 
 struct UserCall {
     std::unique_ptr<TUser> user;
@@ -24,8 +26,8 @@ struct UserCall {
 UserCall CallUser(const std::string& nick, const std::string& rawAnswer) {
     RawHttpServer server([&](const std::string&) { return rawAnswer; });
     UserCall call;
-    call.user = std::make_unique<TUser>(gatewaytest::kAppKey, gatewaytest::kAppSecret, "", "xml",
-                                        server.url("/sip/rest"), gatewaytest::FixedClock());
+    call.user = std::make_unique<TUser>(support::kAppKey, support::kAppSecret, "", "xml",
+                                        server.url("/sip/rest"), support::FixedClock());
     call.user->GetUser(nick);
     call.request = server.requests().at(0);
     call.port = server.port();
@@ -46,7 +48,7 @@ TEST(GetUser, SignsAndSendsAFixedRequest) {
         "fields=seller_credit&format=xml&nick=%E5%BC%A0%E4%B8%89&sip_apiname=taobao.user.get"
         "&sip_appkey=38015&sip_sessionid=&sip_sign=F6ED864B1C81026A163F1C16D4D4ABB5"
         "&sip_timestamp=2009-03-03 08:05:09&v=1.0";
-    EXPECT_EQ(call.request, gatewaytest::RequestHead(call.port, body.size()) + body);
+    EXPECT_EQ(call.request, support::RequestHead(call.port, body.size()) + body);
 }
 
 TEST(GetUser, AlwaysSendsTheNickEncodedAndSignsItAsItIs) {
@@ -57,15 +59,15 @@ TEST(GetUser, AlwaysSendsTheNickEncodedAndSignsItAsItIs) {
     for (const auto& c : cases) {
         const UserCall call = CallUser(c.nick, RawHttpServer::Answer("200 OK", "<rsp/>"));
         const std::string signText =
-            gatewaytest::kAppSecret + "fieldsseller_creditformatxmlnick" + c.nick +
+            support::kAppSecret + "fieldsseller_creditformatxmlnick" + c.nick +
             "sip_apinametaobao.user.getsip_appkey38015sip_sessionidsip_timestamp2009-03-03 "
             "08:05:09v1.0";
-        EXPECT_EQ(call.user->Sign, gatewaytest::UpperMD5(signText)) << c.nick;
+        EXPECT_EQ(call.user->Sign, support::UpperMd5(signText)) << c.nick;
         const std::string body = "fields=seller_credit&format=xml&nick=" + c.encoded +
                                  "&sip_apiname=taobao.user.get&sip_appkey=38015&sip_sessionid="
                                  "&sip_sign=" +
                                  call.user->Sign + "&sip_timestamp=2009-03-03 08:05:09&v=1.0";
-        EXPECT_EQ(call.request, gatewaytest::RequestHead(call.port, body.size()) + body) << c.nick;
+        EXPECT_EQ(call.request, support::RequestHead(call.port, body.size()) + body) << c.nick;
     }
 }
 
@@ -120,9 +122,28 @@ TEST(ParseUser, AnEmptyAnswerGivesZerosAndAnAnswerThatIsNotXmlReachesTheCaller) 
     RawHttpServer server([](const std::string&) {
         return RawHttpServer::Answer("200 OK", "<html><body>Service Unavailable</body></html");
     });
-    TUser user(gatewaytest::kAppKey, gatewaytest::kAppSecret, "", "xml", server.url("/sip/rest"));
+    TUser user(support::kAppKey, support::kAppSecret, "", "xml", server.url("/sip/rest"));
     EXPECT_THROW(user.GetUser("n"), base::XmlParseError);
     EXPECT_EQ(Credit(user), (std::array<int32_t, 4>{0, 0, 0, 0}));
+}
+
+TEST(SandboxRoundTrip, SellerCreditMatchesTheCatalogue) {
+    sandbox::Sandbox box({});
+    const sandbox::Seller* seller = box.catalogue().FindSeller("阳光 的小店");
+    ASSERT_NE(seller, nullptr);
+    ASSERT_GT(seller->score, 0) << "pick a seller whose zeroed record would show";
+    marketplace::TUser user(support::kAppKey, support::kAppSecret, "", "xml", box.url("/sip/rest"));
+    user.GetUser(seller->nick);
+    EXPECT_EQ(user.Level, seller->level);
+    EXPECT_EQ(user.Score, seller->score);
+    EXPECT_EQ(user.TotalNum, seller->totalNum);
+    EXPECT_EQ(user.GoodNum, seller->goodNum);
+
+    // A key the gateway does not know is refused: the answer's code zeroes everything.
+    marketplace::TUser stranger("1", support::kAppSecret, "", "xml", box.url("/sip/rest"));
+    stranger.GetUser(seller->nick);
+    EXPECT_EQ(stranger.Level, 0);
+    EXPECT_EQ(stranger.Score, 0);
 }
 
 }  // namespace

@@ -1,4 +1,4 @@
-#include "GatewayClient.h"
+#include "support/GatewayClient.h"
 
 #include "base/Encoding.h"
 #include "sandbox/Sandbox.h"
@@ -43,8 +43,7 @@ class SwitchesTest : public ::testing::Test {
         httplib::Result result{nullptr, httplib::Error::Unknown};
         switch (service) {
             case Service::Rest:
-                result = client.Post("/sip/rest",
-                                     gatewayclient::SignedBody(gatewayclient::ItemsCall("保温杯")),
+                result = client.Post("/sip/rest", support::SignedBody(support::ItemsCall("保温杯")),
                                      "application/x-www-form-urlencoded");
                 break;
             case Service::SearchAdd:
@@ -116,7 +115,7 @@ TEST_F(SwitchesTest, EachSwitchChangesTheAnswerOfItsServiceOnly) {
          {.fault = true},
          [](const Reply& r) {
              EXPECT_EQ(r.status, 200);
-             EXPECT_EQ((gatewayclient::Reply{r.status, r.body}.Code()), 7) << r.body;
+             EXPECT_EQ((support::Reply{r.status, r.body}.Code()), 7) << r.body;
          }},
         {"report fault",
          Service::SearchAdd,

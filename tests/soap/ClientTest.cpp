@@ -1,8 +1,10 @@
 #include "soap/Client.h"
+#include "soap/Envelope.h"
 #include "soap/Errors.h"
 
-#include "RawHttpServer.h"
-#include "SoapTestSupport.h"
+#include "support/RawHttpServer.h"
+#include "support/SoapAnswers.h"
+#include "support/SoapTestService.h"
 
 #include <gtest/gtest.h>
 
@@ -12,16 +14,32 @@
 
 namespace {
 
-using soaptest::AnswerEnvelope;
-using testsupport::RawHttpServer;
+using support::AnswerEnvelope;
+using support::kEscapedService;
+using support::kFetch;
+using support::kList;
+using support::kNotify;
+using support::kReport;
+using support::kTestService;
+using support::RawHttpServer;
 
-const soap::Interface Service{.targetNamespace = "urn:test", .soapAction = "urn:test/Do"};
-const soap::Operation Notify{.name = "Notify", .inputs = {}, .hasResult = false};
-const soap::Operation Fetch{.name = "Fetch", .inputs = {}, .hasResult = true};
+constexpr const char* EnvelopeHead =
+    "<?xml version=\"1.0\" encoding=\"utf-8\"?>"
+    "<SOAP-ENV:Envelope xmlns:SOAP-ENV=\"http://schemas.xmlsoap.org/soap/envelope/\""
+    " xmlns:xsd=\"http://www.w3.org/2001/XMLSchema\""
+    " xmlns:xsi=\"http://www.w3.org/2001/XMLSchema-instance\"><SOAP-ENV:Body>";
+constexpr const char* EnvelopeTail = "</SOAP-ENV:Body></SOAP-ENV:Envelope>";
+
+std::string ExpectedRequest(int port, const std::string& path, const std::string& contentType,
+                            const std::string& body) {
+    return "POST " + path + " HTTP/1.1\r\nHost: 127.0.0.1:" + std::to_string(port) +
+           "\r\nSOAPAction: \"urn:test/Do\"\r\nContent-Type: " + contentType +
+           "\r\nUser-Agent: Vexmoor-SOAP/1.0\r\nContent-Length: " + std::to_string(body.size()) +
+           "\r\nConnection: Keep-Alive\r\n\r\n" + body;
+}
 
 std::string Fault(const std::string& text) {
-    return AnswerEnvelope("<soap:Fault><faultcode>soap:Client</faultcode><faultstring>" + text +
-                          "</faultstring><detail/></soap:Fault>");
+    return support::FaultEnvelope("soap:Client", text);
 }
 
 enum class Outcome { Success, Status, Answer, Fault };
@@ -36,9 +54,9 @@ struct AnswerCase {
 
 void ExpectOutcome(const AnswerCase& c, const std::string& endpoint) {
     SCOPED_TRACE(c.what);
-    soap::Client client(Service, {.endpoint = endpoint});
+    soap::Client client(kTestService, {.endpoint = endpoint});
     try {
-        EXPECT_EQ(client.Call(Notify, {}), std::nullopt);
+        EXPECT_EQ(client.Call(kNotify, {}), std::nullopt);
         EXPECT_EQ(c.outcome, Outcome::Success);
     } catch (const soap::Fault& e) {
         EXPECT_EQ(c.outcome, Outcome::Fault);
@@ -57,6 +75,37 @@ void ExpectOutcome(const AnswerCase& c, const std::string& endpoint) {
         EXPECT_NE(std::string(e.what()).find(endpoint), std::string::npos) << e.what();
         EXPECT_NE(std::string(e.what()).find(c.text), std::string::npos) << e.what();
     }
+}
+
+TEST(SoapRequest, IsSentExactlyWithEitherContentType) {
+    RawHttpServer server([](const std::string&) {
+        return RawHttpServer::Answer(
+            "200 OK", support::AnswerEnvelope("<ListResponse><ListResult>x</ListResult>"
+                                              "</ListResponse>"));
+    });
+
+    soap::Client withCharset(kEscapedService,
+                             {.endpoint = server.url("/svc.asmx"), .utf8ContentType = true});
+    withCharset.Call(kReport, {std::string("a+b 中文 <&> \"q\" x\r\ny"), 1200.0f, 57.43f,
+                               int64_t{-9000000000}, std::string()});
+    soap::Client plain(kEscapedService, {.endpoint = server.url("/Query.asmx")});
+    plain.Call(kList, {});
+
+    const auto requests = server.requests();
+    ASSERT_EQ(requests.size(), 2u);
+    EXPECT_EQ(requests[0],
+              ExpectedRequest(server.port(), "/svc.asmx", "text/xml; charset=\"utf-8\"",
+                              std::string(EnvelopeHead) +
+                                  "<Report xmlns=\"urn:test&amp;&quot;ns&quot;\">"
+                                  "<Text>a+b 中文 &lt;&amp;&gt; &quot;q&quot; x&#13;\ny</Text>"
+                                  "<Low>1200</Low><High>57.4300003051758</High>"
+                                  "<Count>-9000000000</Count><Empty></Empty></Report>" +
+                                  EnvelopeTail));
+    EXPECT_EQ(
+        requests[1],
+        ExpectedRequest(server.port(), "/Query.asmx", "text/xml",
+                        std::string(EnvelopeHead) +
+                            "<List xmlns=\"urn:test&amp;&quot;ns&quot;\"></List>" + EnvelopeTail));
 }
 
 TEST(SoapAnswer, StatusAndEnvelopeDecideTheOutcome) {
@@ -115,47 +164,15 @@ TEST(SoapAnswer, StatusAndEnvelopeDecideTheOutcome) {
     }
 }
 
-TEST(SoapAnswer, ResultIsTheOnlyChildOrTheResultOrReturnElement) {
-    const struct {
-        const char* response;
-        std::optional<std::string> result;  // nullopt: the call fails
-    } cases[] = {
-        {"<FetchResponse><FetchResult>&lt;list a=\"1\"/&gt;</FetchResult></FetchResponse>",
-         "<list a=\"1\"/>"},
-        {"<FetchResponse><anything>中文</anything></FetchResponse>", "中文"},
-        {"<FetchResponse><only/></FetchResponse>", ""},
-        {"<FetchResponse><first>1</first><Result>2</Result></FetchResponse>", "2"},
-        {"<FetchResponse><a>1</a><RETURN>2</RETURN><result>3</result></FetchResponse>", "2"},
-        {"<r:FetchResponse xmlns:r=\"urn:x\"><r:a>1</r:a><r:Result>2</r:Result>"
-         "</r:FetchResponse>",
-         "2"},
-        {"<FetchResponse><a>1</a><FetchResult>2</FetchResult></FetchResponse>", std::nullopt},
-        {"<FetchResponse>text only</FetchResponse>", std::nullopt},
-        {"<FetchResponse/>", std::nullopt},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.response);
-        RawHttpServer server([&](const std::string&) {
-            return RawHttpServer::Answer("200 OK", AnswerEnvelope(c.response));
-        });
-        soap::Client client(Service, {.endpoint = server.url("/Query.asmx")});
-        if (c.result) {
-            EXPECT_EQ(client.Call(Fetch, {}), c.result);
-        } else {
-            EXPECT_THROW(client.Call(Fetch, {}), soap::AnswerError);
-        }
-    }
-}
-
 TEST(SoapTransport, FailsWhenNobodyListens) {
     std::string endpoint;
     {
         RawHttpServer closed([](const std::string&) { return std::nullopt; });
         endpoint = closed.url("/svc.asmx");
     }
-    soap::Client client(Service, {.endpoint = endpoint});
+    soap::Client client(kTestService, {.endpoint = endpoint});
     try {
-        client.Call(Notify, {});
+        client.Call(kNotify, {});
         FAIL() << "no error";
     } catch (const soap::TransportError& e) {
         EXPECT_NE(std::string(e.what()).find(endpoint), std::string::npos) << e.what();
@@ -164,10 +181,10 @@ TEST(SoapTransport, FailsWhenNobodyListens) {
 
 TEST(SoapTransport, GivesUpOnAServerThatNeverAnswers) {
     RawHttpServer stalled([](const std::string&) { return std::nullopt; });
-    soap::Client client(Service, {.endpoint = stalled.url("/svc.asmx"),
-                                  .callTimeout = std::chrono::milliseconds(200)});
+    soap::Client client(kTestService, {.endpoint = stalled.url("/svc.asmx"),
+                                       .timeouts = {.total = std::chrono::milliseconds(200)}});
     try {
-        client.Call(Notify, {});
+        client.Call(kNotify, {});
         FAIL() << "no error";
     } catch (const soap::TransportError& e) {
         EXPECT_NE(std::string(e.what()).find("timed out"), std::string::npos) << e.what();

@@ -12,8 +12,9 @@ namespace httplib {
 class Server;
 }
 
-namespace searchtest {
+namespace support {
 
+// A status and a body to answer with.
 struct TAnswer {
     int status = 200;
     std::string body;
@@ -82,7 +83,5 @@ struct TCannedItem {
 std::string ItemsXml(int total, const std::vector<TCannedItem>& items);
 std::string UserXml(int level, int score, int totalNum, int goodNum);
 std::string ErrorXml(int code, const std::string& message);
-// An answer to a report that the service has taken.
-std::string AddSubResponse();
 
-}  // namespace searchtest
+}  // namespace support

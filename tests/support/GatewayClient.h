@@ -10,13 +10,9 @@
 
 // A gateway client written apart from the sandbox's own decoding and signing, so that a fault
 // in either shows up as a rejected request.
-namespace gatewayclient {
-
-inline constexpr std::string_view kSecret = "7c3e91a05b2d48f6a0e1d9c4b8f27a63";
+namespace support {
 
 using Params = std::map<std::string, std::string>;
-
-std::string Md5UpperHex(std::string_view bytes);
 
 // Percent-encodes every byte but letters, digits and "-._~"; a blank becomes "+".
 std::string FormEncode(std::string_view text);
@@ -42,4 +38,4 @@ struct Reply {
 };
 Reply Post(int port, const std::string& body);
 
-}  // namespace gatewayclient
+}  // namespace support

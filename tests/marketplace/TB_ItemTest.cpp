@@ -1,7 +1,9 @@
 #include "marketplace/unit_TB_Item.h"
 
-#include "GatewayTestSupport.h"
-#include "RawHttpServer.h"
+#include "sandbox/Sandbox.h"
+#include "support/Credentials.h"
+#include "support/GatewayRequests.h"
+#include "support/RawHttpServer.h"
 
 #include <gtest/gtest.h>
 
@@ -10,7 +12,7 @@
 namespace {
 
 using marketplace::TItems;
-using testsupport::RawHttpServer;
+using support::RawHttpServer;
 
 const std::string kFields = "iid,title,nick,type,cid,pic_path,delist_time,price,post_fee";
 
@@ -35,8 +37,8 @@ struct ItemsCall {
 ItemsCall CallItems(const ItemsArgs& args, const std::string& rawAnswer) {
     RawHttpServer server([&](const std::string&) { return rawAnswer; });
     ItemsCall call;
-    call.items = std::make_unique<TItems>(gatewaytest::kAppKey, gatewaytest::kAppSecret, "", "xml",
-                                          server.url("/sip/rest"), gatewaytest::FixedClock());
+    call.items = std::make_unique<TItems>(support::kAppKey, support::kAppSecret, "", "xml",
+                                          server.url("/sip/rest"), support::FixedClock());
     call.items->GetItems(args.pageNo, args.pageSize, args.orderBy, args.nicks, args.startPrice,
                          args.endPrice, args.q, args.cid);
     call.request = server.requests().at(0);
@@ -66,7 +68,7 @@ TEST(GetItems, SignsAndSendsAFixedRequest) {
         "&sip_apiname=taobao.items.get&sip_appkey=38015&sip_sessionid="
         "&sip_sign=A58882E3836EF8BB524FE12EA92D89E9&sip_timestamp=2009-03-03 08:05:09"
         "&start_price=10&v=1.0";
-    EXPECT_EQ(call.request, gatewaytest::RequestHead(call.port, body.size()) + body);
+    EXPECT_EQ(call.request, support::RequestHead(call.port, body.size()) + body);
     EXPECT_EQ(call.items->ApiName, "taobao.items.get");
     EXPECT_EQ(call.items->Timestamp, "2009-03-03 08:05:09");
 }
@@ -108,9 +110,9 @@ TEST(GetItems, SendsAndSignsOnlyTheParametersGivenInNameOrder) {
     for (const auto& c : cases) {
         const ItemsCall call = CallItems(c.args, RawHttpServer::Answer("200 OK", "<rsp/>"));
         const std::string& sign = call.items->Sign;
-        EXPECT_EQ(sign, gatewaytest::UpperMD5(gatewaytest::kAppSecret + c.signText)) << c.what;
-        const std::string body = gatewaytest::WithSign(c.body, sign);
-        EXPECT_EQ(call.request, gatewaytest::RequestHead(call.port, body.size()) + body) << c.what;
+        EXPECT_EQ(sign, support::UpperMd5(support::kAppSecret + c.signText)) << c.what;
+        const std::string body = support::WithSign(c.body, sign);
+        EXPECT_EQ(call.request, support::RequestHead(call.port, body.size()) + body) << c.what;
     }
 }
 
@@ -260,6 +262,32 @@ TEST(ParseItems, AFailedRequestGivesNothingFound) {
         EXPECT_EQ(call.items->ResponseText, "");
         EXPECT_EQ(call.items->TotalResults, 0);
         EXPECT_TRUE(call.items->Items.empty());
+    }
+}
+
+TEST(SandboxRoundTrip, ItemSearchIsAcceptedAndPagedAsTheGatewayCounts) {
+    sandbox::Sandbox box({});
+    marketplace::TItems lastPage(support::kAppKey, support::kAppSecret, "", "xml",
+                                 box.url("/sip/rest"));
+    lastPage.GetItems(2, 200, "", "", "", "", "保温杯", "");
+    EXPECT_EQ(lastPage.TotalResults, 350);
+    ASSERT_EQ(lastPage.Items.size(), 150u);
+    for (const marketplace::TItemR& item : lastPage.Items) {
+        EXPECT_FALSE(item.iid.empty());
+        EXPECT_NE(item.title.find("保温杯"), std::string::npos) << item.title;
+        EXPECT_FALSE(item.price.empty());
+    }
+
+    // Both price bounds and a "+" in the query: free-text values that must be encoded.
+    marketplace::TItems bounded(support::kAppKey, support::kAppSecret, "", "xml",
+                                box.url("/sip/rest"));
+    bounded.GetItems(1, 200, "", "", "100", "2000", "手机+红色", "");
+    EXPECT_GT(bounded.TotalResults, 0);
+    EXPECT_LT(bounded.TotalResults, 429);
+    for (const marketplace::TItemR& item : bounded.Items) {
+        const double price = std::stod(item.price);
+        EXPECT_GE(price, 100);
+        EXPECT_LE(price, 2000);
     }
 }
 

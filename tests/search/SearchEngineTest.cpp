@@ -1,5 +1,6 @@
-#include "TempDir.h"
-#include "TestServers.h"
+#include "support/SoapAnswers.h"
+#include "support/TempDir.h"
+#include "support/TestServers.h"
 
 #include "base/DateTime.h"
 #include "base/Encoding.h"
@@ -20,7 +21,7 @@ namespace {
 using ::testing::ElementsAre;
 using ::testing::ElementsAreArray;
 using ::testing::HasSubstr;
-using namespace searchtest;
+using namespace support;
 
 const base::TDateTime kNow = base::EncodeDateTime({2009, 3, 8, 12, 0, 0, 0});
 
@@ -50,6 +51,19 @@ TestGateway::ItemsAnswer Pages(int total, std::vector<int> sizes) {
         const int count = pageNo <= static_cast<int>(sizes.size()) ? sizes[pageNo - 1] : 0;
         return TAnswer{200, ItemsXml(total, PageItems(pageNo, count))};
     };
+}
+
+// Item ids in page order, with the number each is shown with.
+std::vector<std::string> Shown(const std::string& page) {
+    static const std::regex block(
+        "item_detail--(\\w+)\\.jhtml\" target=\"_blank\"><img"
+        ".*?<div id=\"CommendIndex\">No. (\\d+)</div>");
+    std::vector<std::string> shown;
+    for (auto m = std::sregex_iterator(page.begin(), page.end(), block);
+         m != std::sregex_iterator(); ++m) {
+        shown.push_back((*m)[1].str() + "#" + (*m)[2].str());
+    }
+    return shown;
 }
 
 class SearchRun : public ::testing::Test {
@@ -108,8 +122,8 @@ class SearchRun : public ::testing::Test {
     std::string Page() const { return base::GbkToUtf8(dir_.Read("Commend.html")); }
     bool PageExists() const { return std::filesystem::exists(dir_.path() / "Commend.html"); }
 
-    testsupport::TempDir dir_;
-    testsupport::ScopedCwd cwd_{dir_.path()};
+    support::TempDir dir_;
+    support::ScopedCwd cwd_{dir_.path()};
     TestReportService report_{{200, AddSubResponse()}};
 };
 
@@ -275,19 +289,6 @@ TEST_F(SearchRun, FailsOnACreditAnswerThatIsNoXml) {
     EXPECT_TRUE(report_.reports().empty());
 }
 
-// Item ids in page order, with the number each is shown with.
-std::vector<std::string> Shown(const std::string& page) {
-    static const std::regex block(
-        "item_detail--(\\w+)\\.jhtml\" target=\"_blank\"><img"
-        ".*?<div id=\"CommendIndex\">No. (\\d+)</div>");
-    std::vector<std::string> shown;
-    for (auto m = std::sregex_iterator(page.begin(), page.end(), block);
-         m != std::sregex_iterator(); ++m) {
-        shown.push_back((*m)[1].str() + "#" + (*m)[2].str());
-    }
-    return shown;
-}
-
 TEST_F(SearchRun, RanksBySellerCreditAndWritesThePage) {
     TestGateway gateway(
         [](int) {
@@ -353,11 +354,7 @@ TEST_F(SearchRun, ReportsTheCompleteSearch) {
 TEST_F(SearchRun, FinishesWhenTheReportFails) {
     TestGateway gateway([](int) { return TAnswer{200, ItemsXml(1, {{"a", "ta", "na"}})}; });
     TestReportService notFound({404, "no such service"});
-    TestReportService fault({500,
-                             "<soap:Envelope xmlns:soap=\"http://schemas.xmlsoap.org/soap/"
-                             "envelope/\"><soap:Body><soap:Fault><faultcode>soap:Server</"
-                             "faultcode><faultstring>down</faultstring></soap:Fault></"
-                             "soap:Body></soap:Envelope>"});
+    TestReportService fault({500, FaultEnvelope("soap:Server", "down")});
     std::string closed;
     {
         TestReportService gone({200, AddSubResponse()});

@@ -1,7 +1,10 @@
-#include "updater/UpdateList.h"
 #include "updater/unit_QueryUpGrade.h"
 
+#include "base/AtomicFile.h"
+#include "updater/UpdateList.h"
+
 #include <algorithm>
+#include <exception>
 #include <filesystem>
 
 namespace updater {
@@ -83,6 +86,29 @@ bool TCheckUpGradeFile::IsChanged(size_t newIndex) const {
         return true;
     }
     return OldVersions[static_cast<size_t>(old - OldNames.begin())] != NewVersions[newIndex];
+}
+
+TUpGradeQuery::TUpGradeQuery(const std::string& appDir) : Soap(GetQuerySoap(appDir)) {}
+
+std::string TUpGradeQuery::QueryFileList() {
+    try {
+        return Soap->GetUpGradeFileList();
+    } catch (const std::exception&) {
+        // Nothing to update is the answer to every failure; the next start asks again.
+        return {};
+    }
+}
+
+TRemoteXMLFile::TRemoteXMLFile(const std::string& appDir) : UpGradeQuery(appDir) {}
+
+bool TRemoteXMLFile::FetchToFile(const std::string& fileName) {
+    const std::string text = UpGradeQuery.QueryFileList();
+    if (text.empty()) {
+        return false;
+    }
+    const base::XmlDocument list = ParseUpdateList(text, {.forcedEncoding = "UTF-8"});
+    base::ReplaceFile(fileName, list.ToUtf8());
+    return true;
 }
 
 }  // namespace updater
