@@ -40,6 +40,18 @@ void CollectFirstError(void* context, xmlErrorPtr error) noexcept {
     }
 }
 
+struct ParserContextFree {
+    void operator()(xmlParserCtxtPtr context) const { xmlFreeParserCtxt(context); }
+};
+
+// Called by the parser right after the name of a document type declaration, before its internal
+// subset: stopping here means no entity of it is ever declared, let alone expanded.
+void StopAtDoctype(void* context, const xmlChar*, const xmlChar*, const xmlChar*) noexcept {
+    auto* parser = static_cast<xmlParserCtxtPtr>(context);
+    *static_cast<bool*>(parser->_private) = true;
+    xmlStopParser(parser);
+}
+
 // libxml2 keeps the error handler per thread; put back whatever was there before.
 class ErrorHandlerScope {
   public:
@@ -87,6 +99,9 @@ void DropBlankText(xmlNodePtr parent) {
 XmlParseError::XmlParseError(std::string reason, int line, int column)
     : std::runtime_error(reason), reason_(std::move(reason)), line_(line), column_(column) {}
 
+XmlDoctypeError::XmlDoctypeError()
+    : XmlParseError("the document carries a document type declaration", 1, 0) {}
+
 XmlValueError::XmlValueError()
     : std::runtime_error("Element does not contain a single text node") {}
 
@@ -103,14 +118,27 @@ XmlDocument XmlDocument::Parse(std::string_view bytes, const XmlParseOptions& op
     if (bytes.size() > static_cast<size_t>(INT_MAX)) {
         throw XmlParseError("document too large", 0, 0);
     }
+    const std::unique_ptr<xmlParserCtxt, ParserContextFree> parser(xmlNewParserCtxt());
+    if (!parser) {
+        throw std::bad_alloc();
+    }
+    bool doctype = false;
+    if (options.refuseDoctype) {
+        parser->_private = &doctype;
+        parser->sax->internalSubset = StopAtDoctype;
+    }
     FirstError first;
     xmlDocPtr doc = nullptr;
     {
         ErrorHandlerScope scope(&first);
-        doc =
-            xmlReadMemory(bytes.data(), static_cast<int>(bytes.size()), nullptr,
-                          options.forcedEncoding.empty() ? nullptr : options.forcedEncoding.c_str(),
-                          XML_PARSE_NONET | XML_PARSE_NOWARNING);
+        doc = xmlCtxtReadMemory(
+            parser.get(), bytes.data(), static_cast<int>(bytes.size()), nullptr,
+            options.forcedEncoding.empty() ? nullptr : options.forcedEncoding.c_str(),
+            XML_PARSE_NONET | XML_PARSE_NOWARNING);
+    }
+    if (doctype) {
+        xmlFreeDoc(doc);
+        throw XmlDoctypeError();
     }
     if (doc == nullptr || first.seen) {
         xmlFreeDoc(doc);

@@ -25,6 +25,13 @@ class XmlParseError : public std::runtime_error {
     int column_;
 };
 
+// A document refused because it carries a document type declaration: what such a declaration
+// may define (entities that expand a small document into gigabytes of text) is never read.
+class XmlDoctypeError : public XmlParseError {
+  public:
+    XmlDoctypeError();
+};
+
 // A value read from an element that holds something other than one text or CDATA node.
 class XmlValueError : public std::runtime_error {
   public:
@@ -38,12 +45,15 @@ struct XmlParseOptions {
     // Drop text nodes that hold only blanks, tabs and line breaks, as the element-only
     // documents of the marketplace and the update lists are meant to be read.
     bool dropBlankText = true;
+    // Refuse any document type declaration before anything it declares is read, as SOAP does.
+    bool refuseDoctype = false;
 };
 
 // An owned libxml2 document. Never reads the network or external entities.
 class XmlDocument {
   public:
-    // Throws XmlParseError when bytes are not a well-formed document (an empty text included).
+    // Throws XmlParseError when bytes are not a well-formed document (an empty text included),
+    // XmlDoctypeError when the options refuse its document type declaration.
     static XmlDocument Parse(std::string_view bytes, const XmlParseOptions& options = {});
 
     xmlNodePtr Root() const;

@@ -171,7 +171,10 @@ std::optional<std::string> ReadAnswer(std::string_view body, const Operation& op
     };
     std::optional<base::XmlDocument> document;
     try {
-        document = base::XmlDocument::Parse(body);
+        document = base::XmlDocument::Parse(body, {.refuseDoctype = true});
+    } catch (const base::XmlDoctypeError&) {
+        // SOAP 1.1 forbids one, and what it may declare could expand without limit when read.
+        throw AnswerError(failure("the answer carries a document type declaration"));
     } catch (const base::XmlParseError& e) {
         throw AnswerError(failure("the answer is not XML (" + e.reason() + ")"));
     }

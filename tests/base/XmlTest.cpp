@@ -43,6 +43,20 @@ TEST(XmlDocument, NeverReadsExternalEntities) {
     EXPECT_THROW(ElementValue(FindChild(doc.Root(), "v")), base::XmlValueError);
 }
 
+TEST(XmlDocument, RefusesADocumentTypeDeclarationWhenAsked) {
+    const std::string withDoctype[] = {
+        "<!DOCTYPE r><r/>",
+        "<?xml version=\"1.0\"?><!DOCTYPE r SYSTEM \"r.dtd\"><r/>",
+        "<!DOCTYPE r [<!ENTITY a \"aaaaaaaaaa\"><!ENTITY b \"&a;&a;&a;&a;&a;\">]><r>&b;</r>",
+    };
+    for (const std::string& text : withDoctype) {
+        EXPECT_THROW(XmlDocument::Parse(text, {.refuseDoctype = true}), base::XmlDoctypeError)
+            << text;
+        EXPECT_NO_THROW(XmlDocument::Parse(text)) << text;
+    }
+    EXPECT_NO_THROW(XmlDocument::Parse("<r>&lt;!DOCTYPE r&gt;</r>", {.refuseDoctype = true}));
+}
+
 TEST(ElementValue, FollowsTheCommonReadingRules) {
     const XmlDocument doc = XmlDocument::Parse(
         "<r>\n  <text>12</text>\n  <empty/>\n  <open></open>\n  <blank>   </blank>\n"

@@ -3,11 +3,13 @@
 #include "sandbox/Sandbox.h"
 #include "support/Credentials.h"
 #include "support/GatewayRequests.h"
+#include "support/HostileXml.h"
 #include "support/RawHttpServer.h"
 
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <stdexcept>
 
 namespace {
 
@@ -251,6 +253,24 @@ TEST(ParseItems, AFailingRecordEndsTheParseKeepingWhatWasRead) {
         EXPECT_EQ(partial.price, c.price) << c.what;
         EXPECT_EQ(partial.post_fee, "") << c.what;
     }
+}
+
+TEST(ParseItems, AHostileDocumentTypeEndsQuicklyAsNothingFound) {
+    // 1 MB on the wire, 2.5 GB of text if the references were ever expanded: the node readers
+    // refuse an element that holds anything but text, and the memory cap turns a regression into
+    // a failure instead of a swamped machine.
+    const std::string answer = "<?xml version=\"1.0\" encoding=\"utf-8\" ?>" +
+                               support::ExpandingDoctype("rsp") + "<rsp><totalResults>" +
+                               support::EntityReferences(250'000) + "</totalResults>" + Item("1") +
+                               "</rsp>";
+    const auto readsNothing = [&answer] {
+        const auto items = ItemsFromAnswer(answer);
+        if (items->TotalResults != 0 || !items->Items.empty()) {
+            throw std::runtime_error("a total or items were read");
+        }
+    };
+    EXPECT_EXIT(support::RunUnderMemoryCap(512 << 20, readsNothing), testing::ExitedWithCode(0),
+                "");
 }
 
 TEST(ParseItems, AFailedRequestGivesNothingFound) {

@@ -157,6 +157,9 @@ TEST(SoapAnswer, StatusAndEnvelopeDecideTheOutcome) {
          Outcome::Answer, 0, "no Body"},
         {"empty body", RawHttpServer::Answer(ok, AnswerEnvelope("")), Outcome::Answer, 0,
          "Body is empty"},
+        {"a document type declaration",
+         RawHttpServer::Answer(ok, AnswerEnvelope("<NotifyResponse/>", "<!DOCTYPE soap:Envelope>")),
+         Outcome::Answer, 0, "the answer carries a document type declaration"},
     };
     for (const AnswerCase& c : cases) {
         RawHttpServer server([&](const std::string&) { return c.rawAnswer; });

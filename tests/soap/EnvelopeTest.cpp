@@ -1,6 +1,7 @@
 #include "soap/Envelope.h"
 #include "soap/Errors.h"
 
+#include "support/HostileXml.h"
 #include "support/SoapAnswers.h"
 #include "support/SoapTestService.h"
 
@@ -15,6 +16,7 @@ namespace {
 using support::AnswerEnvelope;
 using support::kEscapedService;
 using support::kFetch;
+using support::kNotify;
 using support::kReport;
 
 const std::string kEndpoint = "http://127.0.0.1:8080/svc.asmx";
@@ -82,6 +84,18 @@ TEST(SoapAnswer, ResultIsTheOnlyChildOrTheResultOrReturnElement) {
             EXPECT_THROW(soap::ReadAnswer(answer, kFetch, kEndpoint, 200), soap::AnswerError);
         }
     }
+}
+
+TEST(SoapAnswer, RefusesADocumentTypeDeclarationBeforeReadingAnyText) {
+    // 1 MB of fault whose faultstring would be 2.5 GB of text once its references were expanded.
+    // Under a memory cap far below that, the answer must be refused at once, whole.
+    const std::string hostile = AnswerEnvelope(
+        "<soap:Fault><faultcode>soap:Server</faultcode><faultstring>" +
+            support::EntityReferences(250'000) + "</faultstring></soap:Fault>",
+        "<?xml version=\"1.0\" encoding=\"utf-8\"?>" + support::ExpandingDoctype("soap:Envelope"));
+    EXPECT_EXIT(support::RunUnderMemoryCap(
+                    256 << 20, [&] { soap::ReadAnswer(hostile, kNotify, kEndpoint, 500); }),
+                testing::ExitedWithCode(1), "the answer carries a document type declaration");
 }
 
 }  // namespace
