@@ -46,14 +46,26 @@ std::optional<std::string> Client::Call(const Operation& operation,
     curl_->Set(CURLOPT_POST, 1L);
     curl_->Set(CURLOPT_POSTFIELDS, request.data());
     curl_->Set(CURLOPT_POSTFIELDSIZE_LARGE, static_cast<curl_off_t>(request.size()));
+    // An answer that announces its size is refused before its body is read.
+    curl_->Set(CURLOPT_MAXFILESIZE_LARGE, static_cast<curl_off_t>(kMaxAnswerBytes));
     curl_->SetTimeouts(binding_.timeouts);
 
     std::string answer;
-    const CURLcode code = curl_->Perform([&answer](std::string_view piece) {
-        answer += piece;
-        return true;
+    bool tooLarge = false;
+    const CURLcode code = curl_->Perform([&answer, &tooLarge](std::string_view piece) {
+        tooLarge = piece.size() > kMaxAnswerBytes - answer.size();
+        if (!tooLarge) {
+            answer += piece;
+        }
+        return !tooLarge;
     });
     const int httpStatus = static_cast<int>(curl_->ResponseCode());
+    if (tooLarge || code == CURLE_FILESIZE_EXCEEDED) {
+        throw AnswerError(FailureMessage(
+            operation.name, binding_.endpoint,
+            "the answer is larger than " + std::to_string(kMaxAnswerBytes / (1024 * 1024)) + " MiB",
+            httpStatus));
+    }
     if (code != CURLE_OK) {
         throw TransportError(
             FailureMessage(operation.name, binding_.endpoint, curl_->ErrorText(code)));

@@ -4,6 +4,7 @@
 #include "soap/Interface.h"
 
 #include <chrono>
+#include <cstddef>
 #include <memory>
 #include <optional>
 #include <string>
@@ -14,6 +15,10 @@ class CurlEasy;
 }
 
 namespace soap {
+
+// The largest answer a call takes; a larger one fails the call. An update list of a few hundred
+// files is a few dozen kilobytes.
+inline constexpr std::size_t kMaxAnswerBytes = 32 * 1024 * 1024;
 
 // Where and how one client sends its calls.
 struct Binding {
@@ -36,9 +41,9 @@ class Client {
 
     // Sends the operation with the arguments in declaration order and blocks until the answer
     // is in. Returns the result text when the operation has a result, std::nullopt when it has
-    // none. Throws TransportError, StatusError, AnswerError or Fault (Errors.h);
-    // std::invalid_argument for arguments that do not match the operation; std::bad_alloc when
-    // memory runs out.
+    // none. Throws TransportError, StatusError, AnswerError (an answer over kMaxAnswerBytes
+    // included) or Fault (Errors.h); std::invalid_argument for arguments that do not match the
+    // operation; std::bad_alloc when memory runs out.
     std::optional<std::string> Call(const Operation& operation,
                                     const std::vector<Value>& arguments);
 

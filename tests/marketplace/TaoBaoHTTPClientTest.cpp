@@ -81,6 +81,8 @@ TEST(PostRequest, ReturnsOnlyA2xxAnswerWithoutLocationThatIsUtf8) {
         {"GBK body", RawHttpServer::Answer("200 OK", "<rsp>\xCA\xD6\xBB\xFA</rsp>"), ""},
         {"truncated body", "HTTP/1.1 200 OK\r\nContent-Length: 500\r\n\r\n" + body, ""},
         {"not HTTP", "garbage that is no status line\r\n\r\n" + body, ""},
+        {"larger than 32 MiB",
+         "HTTP/1.0 200 OK\r\n\r\n<rsp>" + std::string(32 * 1024 * 1024, 'x') + "</rsp>", ""},
         {"closed without answer", "", ""},
     };
     for (const auto& c : cases) {

@@ -195,4 +195,23 @@ TEST(SoapTransport, GivesUpOnAServerThatNeverAnswers) {
     EXPECT_EQ(stalled.requests().size(), 1u);
 }
 
+TEST(SoapTransport, RefusesAnAnswerLargerThan32MiB) {
+    // With and without a length announced up front: neither grows the answer past the cap.
+    const std::string huge =
+        AnswerEnvelope("<FetchResponse><FetchResult>" + std::string(soap::kMaxAnswerBytes, 'x') +
+                       "</FetchResult></FetchResponse>");
+    for (const std::string& answer :
+         {RawHttpServer::Answer("200 OK", huge), "HTTP/1.0 200 OK\r\n\r\n" + huge}) {
+        RawHttpServer server([&](const std::string&) { return answer; });
+        soap::Client client(kTestService, {.endpoint = server.url("/Query.asmx")});
+        try {
+            client.Call(kFetch, {});
+            ADD_FAILURE() << "no error";
+        } catch (const soap::AnswerError& e) {
+            EXPECT_NE(std::string(e.what()).find("larger than 32 MiB"), std::string::npos)
+                << e.what();
+        }
+    }
+}
+
 }  // namespace
