@@ -122,7 +122,7 @@ const xmlNode* ResultElement(const xmlNode* response) {
                              const std::string& endpoint, int status) {
     const std::string code = TextOf(ChildByLocalName(fault, "faultcode"));
     std::string text = TextOf(ChildByLocalName(fault, "faultstring"));
-    if (text.empty()) {
+    if (text.find_first_not_of(" \t\r\n") == std::string::npos) {
         text = FailureMessage(operation.name, endpoint,
                               "SOAP fault " + code + " without a faultstring", status);
     }
@@ -171,7 +171,8 @@ std::optional<std::string> ReadAnswer(std::string_view body, const Operation& op
     };
     std::optional<base::XmlDocument> document;
     try {
-        document = base::XmlDocument::Parse(body, {.refuseDoctype = true});
+        // Blank text stays: a result of blanks only is a result, not an empty answer.
+        document = base::XmlDocument::Parse(body, {.dropBlankText = false, .refuseDoctype = true});
     } catch (const base::XmlDoctypeError&) {
         // SOAP 1.1 forbids one, and what it may declare could expand without limit when read.
         throw AnswerError(failure("the answer carries a document type declaration"));

@@ -57,6 +57,15 @@ TEST(XmlDocument, RefusesADocumentTypeDeclarationWhenAsked) {
     EXPECT_NO_THROW(XmlDocument::Parse("<r>&lt;!DOCTYPE r&gt;</r>", {.refuseDoctype = true}));
 }
 
+TEST(XmlDocument, DropsBlankTextUnlessAskedToKeepIt) {
+    const std::string text = "<r>\n  <a>  </a>\n</r>";
+    const XmlDocument dropped = XmlDocument::Parse(text);
+    EXPECT_EQ(dropped.Root()->children, FindChild(dropped.Root(), "a"));
+    EXPECT_EQ(FindChild(dropped.Root(), "a")->children, nullptr);
+    const XmlDocument kept = XmlDocument::Parse(text, {.dropBlankText = false});
+    EXPECT_EQ(ElementValue(FindChild(kept.Root(), "a")), "  ");
+}
+
 TEST(ElementValue, FollowsTheCommonReadingRules) {
     const XmlDocument doc = XmlDocument::Parse(
         "<r>\n  <text>12</text>\n  <empty/>\n  <open></open>\n  <blank>   </blank>\n"

@@ -74,6 +74,7 @@ TEST(SoapAnswer, ResultIsTheOnlyChildOrTheResultOrReturnElement) {
         {"<FetchResponse><a>1</a><FetchResult>2</FetchResult></FetchResponse>", std::nullopt},
         {"<FetchResponse>text only</FetchResponse>", std::nullopt},
         {"<FetchResponse/>", std::nullopt},
+        {"<FetchResponse>\n  <FetchResult> \r\n </FetchResult>\n</FetchResponse>", " \n "},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.response);

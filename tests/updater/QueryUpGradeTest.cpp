@@ -381,6 +381,21 @@ TEST_F(UpdateListService, RaisesTheParseErrorOfAnIllFormedListAndWritesNothing) 
         << "only Config.ini";
 }
 
+TEST_F(UpdateListService, RaisesTheParseErrorOfAListOfBlanksOnly) {
+    for (const std::string blanks : {" ", "\n\t  \n"}) {
+        Serve(ListAnswer(blanks));
+        dir_.Write("UpGrade_New.xml", "earlier");
+        EXPECT_EQ(TUpGradeQuery(dir_.dir()).QueryFileList(), blanks);
+        try {
+            TRemoteXMLFile(dir_.dir()).FetchToFile(Target());
+            ADD_FAILURE() << "no error";
+        } catch (const updater::UpdateListError& e) {
+            EXPECT_NE(std::string(e.what()).find("\r\nLine: "), std::string::npos) << e.what();
+        }
+        EXPECT_EQ(dir_.Read("UpGrade_New.xml"), "earlier");
+    }
+}
+
 TEST_F(UpdateListService, ReadsChineseNamesWhateverTheListDeclares) {
     const std::string entries =
         "<r><f><n>帮助/说明.html</n><v>1</v><u>http://h/说明</u><a>甲</a><b>乙</b></f></r>";
