@@ -60,6 +60,16 @@ float PriceToFloat(const std::string& text, const std::string& iid) {
     }
 }
 
+// Nothing reads the post fee, so a fee that is missing or unreadable is no reason to end a
+// search: it counts as 0.
+float PostFeeToFloat(const std::string& text) {
+    try {
+        return PriceToFloat(text, {});
+    } catch (const base::ConvertError&) {
+        return 0;
+    }
+}
+
 }  // namespace
 
 std::unique_ptr<TSearchEngine> TSearchEngine::Create(int32_t CommendCount, std::string gatewayUrl,
@@ -181,7 +191,7 @@ void TSearchEngine::TakeOver(const marketplace::TItemRA& Items) {
         item.pic_path = record.pic_path;
         item.delist_time = record.delist_time;
         item.price = PriceToFloat(record.price, record.iid);
-        item.post_fee = PriceToFloat(record.post_fee, record.iid);
+        item.post_fee = PostFeeToFloat(record.post_fee);
         TotalPrice += item.price;
         AssayList.push_back(std::move(item));
     }

@@ -269,6 +269,26 @@ TEST_F(SearchRun, FailsOnAPriceThatIsNoNumber) {
     EXPECT_TRUE(report_.reports().empty());
 }
 
+TEST_F(SearchRun, GoesOnOverAPostFeeThatIsNoNumber) {
+    // Nothing reads the post fee; the price keeps ending the run (FailsOnAPriceThatIsNoNumber).
+    TestGateway gateway([](int) {
+        std::vector<TCannedItem> items = {
+            {"a", "ta", "na", "10"}, {"b", "tb", "nb", "20"}, {"c", "tc", "nc", "30"}};
+        items[0].post_fee = "";
+        items[1].post_fee = "free";
+        std::string xml = ItemsXml(3, items);
+        // The third record has no post_fee element at all.
+        const std::string lastFee = "<post_fee>5.00</post_fee></item></rsp>";
+        xml.replace(xml.size() - lastFee.size(), lastFee.size(), "</item></rsp>");
+        return TAnswer{200, xml};
+    });
+    const std::vector<std::string> events = Run(gateway);
+    EXPECT_EQ(events.back(), "OnFinished");
+    EXPECT_THAT(events, testing::Contains("OnAveragePrice 20"));
+    EXPECT_EQ(Shown(Page()).size(), 3u);
+    EXPECT_THAT(report_.reports(), ElementsAre(HasSubstr("<GoodsCount>3</GoodsCount>")));
+}
+
 TEST_F(SearchRun, FailsOnACreditAnswerThatIsNoXml) {
     dir_.Write("Commend.html", "the previous page");
     TestGateway gateway(

@@ -122,8 +122,8 @@ std::string ItemsXml(int total, const std::vector<TCannedItem>& items) {
                base::XmlEscape(item.title) + "</title><nick>" + base::XmlEscape(item.nick) +
                "</nick><type>fixed</type><cid>50012345</cid><pic_path>http://img.example/" +
                base::XmlEscape(item.iid) + ".jpg</pic_path><delist_time>" + item.delist_time +
-               "</delist_time><price>" + base::XmlEscape(item.price) +
-               "</price><post_fee>5.00</post_fee></item>";
+               "</delist_time><price>" + base::XmlEscape(item.price) + "</price><post_fee>" +
+               base::XmlEscape(item.post_fee) + "</post_fee></item>";
     }
     return xml + "</rsp>";
 }

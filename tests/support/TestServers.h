@@ -78,6 +78,7 @@ struct TCannedItem {
     std::string nick;
     std::string price = "10.00";
     std::string delist_time = "2009-03-10 12:00:00";
+    std::string post_fee = "5.00";
 };
 
 std::string ItemsXml(int total, const std::vector<TCannedItem>& items);
