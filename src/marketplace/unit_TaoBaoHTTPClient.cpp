@@ -99,7 +99,7 @@ std::string THTTPClient::UrlEncode(std::string_view Text) {
         const auto byte = static_cast<unsigned char>(c);
         const bool plain = (byte >= 'A' && byte <= 'Z') || (byte >= 'a' && byte <= 'z') ||
                            (byte >= '0' && byte <= '9') || byte == '-' || byte == '.' ||
-                           byte == '_' || byte == '&' || byte == '=';
+                           byte == '_';
         if (plain) {
             encoded += c;
         } else if (byte == ' ') {

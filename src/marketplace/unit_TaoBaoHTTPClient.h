@@ -27,8 +27,9 @@ class THTTPClient {
     // UTF-8. Blocks for the whole exchange. Throws only std::bad_alloc, when memory runs out.
     std::string PostRequest(const std::string& Body);
 
-    // The form encoding of each byte: letters, digits, "-", ".", "_", "&" and "=" stay, a blank
-    // becomes "+", every other byte "%XX" with uppercase digits.
+    // The form encoding of each byte: letters, digits, "-", "." and "_" stay, a blank becomes
+    // "+", every other byte "%XX" with uppercase digits ("&" and "=" included, so that a value
+    // cannot split the form).
     static std::string UrlEncode(std::string_view Text);
 
     // Tests and tools shorten these; kDefaultTimeouts is what the programs use.

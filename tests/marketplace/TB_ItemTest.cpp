@@ -106,7 +106,7 @@ TEST(GetItems, SendsAndSignsOnlyTheParametersGivenInNameOrder) {
              "start_price1v1.0"},
         {"form characters in the query",
          {.q = "a=b&c"},
-         "fields=" + kFields + "&format=xml&page_no=1&page_size=200&q=a=b&c&" + tail + "&v=1.0",
+         "fields=" + kFields + "&format=xml&page_no=1&page_size=200&q=a%3Db%26c&" + tail + "&v=1.0",
          "fields" + kFields + "formatxmlpage_no1page_size200qa=b&c" + signTail + "v1.0"},
     };
     for (const auto& c : cases) {

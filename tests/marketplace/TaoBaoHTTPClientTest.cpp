@@ -24,7 +24,8 @@ TEST(UrlEncode, FollowsTheGatewayFormEncoding) {
     } cases[] = {
         {"", ""},
         {"AZaz09", "AZaz09"},
-        {"-._&=", "-._&="},
+        {"-._", "-._"},
+        {"a&b=c", "a%26b%3Dc"},
         {"a b", "a+b"},
         {"a+b", "a%2Bb"},
         {"100%", "100%25"},
