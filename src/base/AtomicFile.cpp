@@ -67,7 +67,7 @@ void AtomicFile::Write(std::string_view bytes) {
 
 void AtomicFile::Commit() {
     struct stat old {};
-    if (stat(target_.c_str(), &old) == 0 && fchmod(fd_, old.st_mode & 07777) != 0) {
+    if (stat(target_.c_str(), &old) == 0 && fchmod(fd_, old.st_mode & 0777) != 0) {
         Fail(errno);
     }
     if (fsync(fd_) != 0) {

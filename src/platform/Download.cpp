@@ -4,17 +4,38 @@
 #include "base/Curl.h"
 
 #include <exception>
+#include <optional>
 
 namespace platform {
+namespace {
+
+bool IsHttps(const std::string& url) {
+    constexpr std::string_view kScheme = "https://";
+    if (url.size() < kScheme.size()) {
+        return false;
+    }
+    for (size_t i = 0; i < kScheme.size(); ++i) {
+        const char c = url[i];
+        if ((c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c) != kScheme[i]) {
+            return false;
+        }
+    }
+    return true;
+}
+
+}  // namespace
+
 Result DownloadToFile(const std::string& url, const std::string& target,
                       const DownloadLimits& limits) {
     const std::string failed = "download of " + url + " to " + target + " failed: ";
     try {
         base::AtomicFile file{std::filesystem::path(target)};
         base::CurlEasy curl;
+        const bool secure = IsHttps(url);
         curl.Set(CURLOPT_URL, url.c_str());
         curl.Set(CURLOPT_PROTOCOLS_STR, "http,https");
-        curl.Set(CURLOPT_REDIR_PROTOCOLS_STR, "http,https");
+        // A download asked for over https must not be handed to anyone on the way by a redirect.
+        curl.Set(CURLOPT_REDIR_PROTOCOLS_STR, secure ? "https" : "http,https");
         curl.Set(CURLOPT_FOLLOWLOCATION, 1L);
         curl.Set(CURLOPT_MAXREDIRS, 20L);
         curl.Set(CURLOPT_SSL_VERIFYPEER, 1L);
@@ -24,14 +45,24 @@ Result DownloadToFile(const std::string& url, const std::string& target,
         }
         curl.SetTimeouts(limits.timeouts);
 
-        const CURLcode code = curl.Perform([&file](std::string_view piece) {
+        std::optional<long> refusedStatus;
+        const CURLcode code = curl.Perform([&](std::string_view piece) {
+            const long status = curl.ResponseCode();
+            if (status < 200 || status > 299) {
+                refusedStatus = status;
+                return false;
+            }
             file.Write(piece);
             return true;
         });
-        if (code != CURLE_OK) {
+        const long status = refusedStatus.value_or(curl.ResponseCode());
+        if (code == CURLE_UNSUPPORTED_PROTOCOL && secure) {
+            return Result::Failure(failed + "the server redirected it away from https (" +
+                                   curl.ErrorText(code) + ")");
+        }
+        if (code != CURLE_OK && !refusedStatus) {
             return Result::Failure(failed + curl.ErrorText(code));
         }
-        const long status = curl.ResponseCode();
         if (status < 200 || status > 299) {
             return Result::Failure(failed + "the server answered with HTTP status " +
                                    std::to_string(status));

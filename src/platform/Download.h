@@ -15,11 +15,13 @@ struct DownloadLimits {
     std::string caFile{};
 };
 
-// Fetches an http or https URL into the file `target`, following redirects and verifying
-// certificates. Blocks until the transfer ends. The body is written, as it arrives, into a
-// base::AtomicFile beside the target, which replaces the target (taking over its mode bits) only
-// after the whole body arrived with a 2xx status. On any failure the target is untouched, no
-// temporary file remains, and the reason is reported; nothing is thrown.
+// Fetches an http or https URL into the file `target`, following redirects (never from https
+// to plain http) and verifying certificates. Blocks until the transfer ends. The body is
+// written, as it arrives, into a base::AtomicFile beside the target, which replaces the target
+// (taking over its permission bits, mode & 0777) only after the whole body arrived with a 2xx
+// status; the status is checked before the first byte is stored, so the body of an error answer
+// never reaches the disk. On any failure the target is untouched, no temporary file remains,
+// and the reason is reported; nothing is thrown.
 Result DownloadToFile(const std::string& url, const std::string& target,
                       const DownloadLimits& limits = {});
 

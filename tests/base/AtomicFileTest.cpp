@@ -2,6 +2,8 @@
 
 #include "support/TempDir.h"
 
+#include <sys/stat.h>
+
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -16,6 +18,12 @@ size_t EntriesIn(const std::filesystem::path& dir) {
         ++count;
     }
     return count;
+}
+
+mode_t ModeOf(const std::filesystem::path& path) {
+    struct stat info {};
+    EXPECT_EQ(stat(path.c_str(), &info), 0) << path;
+    return info.st_mode & 07777;
 }
 
 TEST(ReplaceFile, ReplacesTheWholeFile) {
@@ -42,6 +50,30 @@ TEST(ReplaceFile, FailsWithoutLeavingATemporaryFile) {
     EXPECT_EQ(EntriesIn(dir.path()), 1u);
     EXPECT_THROW(ReplaceFile(dir.path() / "missing" / "page.html", "new"), std::system_error);
     EXPECT_EQ(EntriesIn(dir.path()), 1u);
+}
+
+TEST(AtomicFile, KeepsThePermissionBitsButNeverTheSpecialOnes) {
+    const struct {
+        mode_t before;
+        mode_t after;
+    } cases[] = {
+        {0751, 0751}, {0600, 0600}, {04755, 0755}, {02750, 0750}, {01777, 0777}, {07644, 0644},
+    };
+    for (const auto& c : cases) {
+        support::TempDir dir;
+        const std::filesystem::path target = dir.path() / "Brannick";
+        dir.Write("Brannick", "old");
+        ASSERT_EQ(chmod(target.c_str(), c.before), 0);
+        ReplaceFile(target, "new");
+        EXPECT_EQ(ModeOf(target), c.after) << std::oct << c.before;
+        EXPECT_EQ(dir.Read("Brannick"), "new");
+    }
+
+    support::TempDir dir;
+    const mode_t umaskWas = umask(022);
+    ReplaceFile(dir.path() / "fresh", "new");
+    umask(umaskWas);
+    EXPECT_EQ(ModeOf(dir.path() / "fresh"), 0644u);
 }
 
 TEST(AtomicFile, LeavesTheTargetAloneUntilCommitted) {
