@@ -1,3 +1,4 @@
+#include "platform/UniqueFd.h"
 #include "platform/WindowMessageWire.h"
 #include "platform/WindowMessages.h"
 
@@ -6,10 +7,13 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/socket.h>
+#include <sys/un.h>
 #include <unistd.h>
 
 #include <atomic>
 #include <chrono>
+#include <cstring>
 #include <filesystem>
 #include <future>
 #include <mutex>
@@ -127,6 +131,37 @@ TEST(WindowMessageListener, OnlyOneLiveListenerHoldsAName) {
     first.reset();
     EXPECT_FALSE(SendWindowMessage(kMainWindowClass, kMainWindowTitle, kCloseRequest, dir.path()));
     EXPECT_NO_THROW(listen());
+}
+
+TEST(WindowMessageListener, BacksOffWhileOutOfDescriptorsAndServesOnceOneIsFree) {
+    const support::TempDir dir;
+    ChildProcess receiver(
+        {kHelper, "listen-starved", dir.path(), kMainWindowClass, kMainWindowTitle});
+    ASSERT_EQ(receiver.ReadLine(), "starved");
+
+    // A sender waiting in the listener's backlog, which it cannot accept for want of a
+    // descriptor; the socket stays readable all the while.
+    const platform::UniqueFd sender(socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0));
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    const std::string path =
+        platform::wire::SocketPath(kMainWindowClass, kMainWindowTitle, dir.path()).string();
+    std::strcpy(address.sun_path, path.c_str());
+    ASSERT_EQ(connect(sender.get(), reinterpret_cast<const sockaddr*>(&address), sizeof address),
+              0);
+    receiver.Write("go\n");
+
+    // A listener that retried at once would have burnt most of the helper's one-second window.
+    const std::string cpu = receiver.ReadLine();
+    ASSERT_TRUE(cpu.starts_with("cpu ")) << cpu;
+    EXPECT_LT(std::stol(cpu.substr(4)), 100) << "milliseconds of CPU in one second";
+
+    const platform::wire::Request request = platform::wire::Encode(kCloseRequest);
+    ASSERT_EQ(send(sender.get(), request.data(), request.size(), MSG_NOSIGNAL),
+              static_cast<ssize_t>(request.size()));
+    EXPECT_EQ(receiver.ReadLine(), "handling 2029 0 0");
+    receiver.Write("x");
+    EXPECT_EQ(receiver.Wait(), 0);
 }
 
 // The runtime directory keeps other users out; these tests open a directory to everyone to
