@@ -13,6 +13,10 @@
 //   listen-starved DIR CLASS TITLE      as listen, but with every descriptor taken: prints
 //                                       "starved"; after a line on stdin measures its CPU
 //                                       time over one second, prints "cpu MS", frees them
+//   start-under-signals PATH COUNT      leads its own process group, which a thread floods
+//                                       with SIGUSR1 while StartProgram(PATH) runs COUNT
+//                                       times; prints "foreign N failed M": N handlers ran in
+//                                       another process, M starts failed
 
 #include "platform/InstanceLock.h"
 #include "platform/StartProgram.h"
@@ -28,9 +32,11 @@
 #include <time.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <cstdio>
 #include <cstring>
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace {
@@ -137,6 +143,52 @@ int ListenStarved(const char* dir, const char* className, const char* title) {
     }
 }
 
+// Set once before the flood starts; a signal handler can reach nothing else.
+pid_t helperPid = 0;
+int foreignPipe = -1;
+
+void NoteForeignHandler(int) {
+    if (getpid() != helperPid) {
+        const char mark = 'X';
+        [[maybe_unused]] const ssize_t n = write(foreignPipe, &mark, 1);
+    }
+}
+
+int StartUnderSignals(const char* path, int count) {
+    setpgid(0, 0);
+    helperPid = getpid();
+    int ends[2];
+    if (pipe2(ends, O_CLOEXEC | O_NONBLOCK) != 0) {
+        Say("no pipe");
+        return 2;
+    }
+    foreignPipe = ends[1];
+    struct sigaction action {};
+    action.sa_handler = NoteForeignHandler;
+    sigaction(SIGUSR1, &action, nullptr);
+
+    std::atomic<bool> done = false;
+    std::thread flood([&done] {
+        while (!done) {
+            kill(0, SIGUSR1);
+        }
+    });
+    int failed = 0;
+    for (int i = 0; i < count; ++i) {
+        failed += platform::StartProgram(path) ? 0 : 1;
+    }
+    done = true;
+    flood.join();
+
+    int foreign = 0;
+    char buffer[256];
+    for (ssize_t n; (n = read(ends[0], buffer, sizeof buffer)) > 0;) {
+        foreign += static_cast<int>(n);
+    }
+    Say("foreign " + std::to_string(foreign) + " failed " + std::to_string(failed));
+    return 0;
+}
+
 int RawSend(const char* dir, const char* className, const char* title) {
     const std::string path = platform::wire::SocketPath(className, title, dir).string();
     const int fd = socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
@@ -195,6 +247,9 @@ int main(int argc, char** argv) {
     }
     if (mode == "listen-starved" && argc == 5) {
         return ListenStarved(argv[2], argv[3], argv[4]);
+    }
+    if (mode == "start-under-signals" && argc == 4) {
+        return StartUnderSignals(argv[2], std::stoi(argv[3]));
     }
     if (mode == "start" && argc == 3) {
         const platform::Result result = platform::StartProgram(argv[2]);

@@ -83,6 +83,10 @@ TEST(StartProgram, RunsTheProgramDetachedAndNeverAsTheCallersChild) {
     const platform::Result result = platform::StartProgram(kHelper);
     ASSERT_TRUE(result) << result.error();
     close(leaked);
+    sigset_t mask;
+    sigprocmask(SIG_BLOCK, nullptr, &mask);
+    EXPECT_TRUE(sigismember(&mask, SIGUSR1)) << "the caller's mask was not restored";
+    EXPECT_FALSE(sigismember(&mask, SIGTERM)) << "the caller's mask was not restored";
     // The intermediate process is reaped and the program belongs to someone else, so the
     // caller has no child left to wait for.
     errno = 0;
@@ -111,6 +115,14 @@ TEST(StartProgram, TheStartedProgramOutlivesTheProcessThatStartedIt) {
     auto facts = helper.Report();
     ASSERT_FALSE(facts["pid"].empty());
     EXPECT_TRUE(IsRunning(facts["pid"]));
+}
+
+TEST(StartProgram, NoHandlerOfTheCallerRunsInTheIntermediateProcess) {
+    // The helper floods its own process group, the intermediate processes included, with a
+    // signal it handles; its handler notes every run in a process other than its own.
+    ChildProcess caller({kHelper, "start-under-signals", "/bin/true", "300"});
+    EXPECT_EQ(caller.ReadLine(), "foreign 0 failed 0");
+    EXPECT_EQ(caller.Wait(), 0);
 }
 
 TEST(StartProgram, ReportsAProgramThatCannotStart) {
