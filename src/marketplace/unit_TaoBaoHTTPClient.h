@@ -24,7 +24,8 @@ class THTTPClient {
 
     // The answer body, or "" on any failure: no connection, a status outside 2xx, a Location
     // header, a time-out, a broken answer, an answer over 32 MiB, a body that is not valid
-    // UTF-8. Blocks for the whole exchange. Throws only std::bad_alloc, when memory runs out.
+    // UTF-8. Blocks for the whole exchange. Throws only when it cannot try at all:
+    // std::bad_alloc when memory runs out, std::runtime_error when libcurl refuses an option.
     std::string PostRequest(const std::string& Body);
 
     // The form encoding of each byte: letters, digits, "-", "." and "_" stay, a blank becomes

@@ -58,10 +58,9 @@ class SpawnFileActions {
     posix_spawn_file_actions_t actions_;
 };
 
-// The caller's handlers must not run in the intermediate process, a copy of the caller that
-// shares nothing with it but its pipes: a handler written for the caller (one that writes to a
-// self-pipe, or takes a lock) would act there on the caller's behalf. sigaction is
-// async-signal-safe.
+// The caller's handlers must not run in the intermediate process, a copy of the caller with all
+// of its descriptors: a handler written for the caller (one that writes to a self-pipe, or
+// takes a lock) would act there on the caller's behalf. sigaction is async-signal-safe.
 void DefaultEveryHandler() {
     for (int signal = 1; signal < NSIG; ++signal) {
         struct sigaction action {};
