@@ -14,9 +14,6 @@ namespace draw {
 
 namespace {
 
-// Small enough that the level marks keep clean edges after compression.
-constexpr int kJpegQuality = 95;
-
 struct CaptionButton {
     const char* name;
     QString caption;
@@ -29,10 +26,6 @@ class Writer {
 
     void Png(const QString& name, const QImage& image) {
         SavePng(image, Path(name));
-        written_ << name;
-    }
-    void Jpeg(const QString& name, const QImage& image) {
-        SaveJpeg(image, Path(name), kJpegQuality);
         written_ << name;
     }
     const QStringList& written() const { return written_; }
@@ -67,7 +60,7 @@ void WriteButtons(Writer& out) {
 
 }  // namespace
 
-QStringList WriteAssets(const QString& assetsDir, const QString& framesDir) {
+QStringList WriteAssets(const QString& assetsDir, const QString& workDir) {
     Writer out(assetsDir);
     const QImage background = DrawBackground();
     out.Png("window/Background.png", background);
@@ -76,16 +69,16 @@ QStringList WriteAssets(const QString& assetsDir, const QString& framesDir) {
     out.Png("window/SellerLevel.png", DrawNoMinimumBadge());
     out.Png("window/Icon.png", DrawIcon());
     WriteButtons(out);
-    for (int level = 0; level <= kHighestLevel; ++level) {
-        out.Jpeg(QString("img/%1.jpg").arg(level), DrawLevelBadge(level));
-    }
 
-    Writer frames(framesDir);
-    for (int i = 0; i < kSearchFrames; ++i) {
-        frames.Png(QString("search-%1.png").arg(i, 2, 10, QChar('0')),
-                   DrawSearchFrame(background, i));
+    Writer work(workDir);
+    for (int level = 0; level <= kHighestLevel; ++level) {
+        work.Png(QString("level-%1.png").arg(level), DrawLevelBadge(level));
     }
-    return out.written() + frames.written();
+    for (int i = 0; i < kSearchFrames; ++i) {
+        work.Png(QString("search-%1.png").arg(i, 2, 10, QChar('0')),
+                 DrawSearchFrame(background, i));
+    }
+    return out.written() + work.written();
 }
 
 }  // namespace draw

@@ -13,13 +13,12 @@ namespace {
 
 constexpr const char* kCaptionFamily = "Noto Sans CJK SC";
 
-void Write(const QImage& image, const QString& path, const char* format, int quality) {
+void Write(const QImage& image, const QString& path, const char* format) {
     const QString dir = QFileInfo(path).absolutePath();
     if (!QDir().mkpath(dir)) {
         throw std::runtime_error("cannot create the directory " + dir.toStdString());
     }
     QImageWriter writer(path, format);
-    writer.setQuality(quality);
     if (!writer.write(image)) {
         throw std::runtime_error("cannot write " + path.toStdString() + ": " +
                                  writer.errorString().toStdString());
@@ -60,11 +59,7 @@ void DrawCentred(QPainter& painter, const QRectF& box, const QString& text, doub
 void SavePng(const QImage& image, const QString& path) {
     const QImage out = image.hasAlphaChannel() ? image.convertToFormat(QImage::Format_ARGB32)
                                                : image.convertToFormat(QImage::Format_RGB32);
-    Write(out, path, "png", -1);
-}
-
-void SaveJpeg(const QImage& image, const QString& path, int quality) {
-    Write(image.convertToFormat(QImage::Format_RGB32), path, "jpeg", quality);
+    Write(out, path, "png");
 }
 
 }  // namespace draw

@@ -24,9 +24,8 @@ void Smooth(QPainter& painter);
 // Draws `text` centred in `box`, nudged down by `dy` pixels.
 void DrawCentred(QPainter& painter, const QRectF& box, const QString& text, double dy = 0.0);
 
-// Writes the image as PNG (alpha kept only when the image has it) or as JPEG at `quality`.
-// Creates missing directories. Throws std::runtime_error naming the file when writing fails.
+// Writes the image as PNG, with alpha only when the image has it. Creates missing directories.
+// Throws std::runtime_error naming the file when writing fails.
 void SavePng(const QImage& image, const QString& path);
-void SaveJpeg(const QImage& image, const QString& path, int quality);
 
 }  // namespace draw

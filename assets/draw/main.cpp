@@ -4,10 +4,10 @@
 
 #include "AssetSet.h"
 
-// qv_draw_assets ASSETS_DIR FRAMES_DIR: redraws every picture (assets/draw.sh runs it).
+// qv_draw_assets ASSETS_DIR WORK_DIR: redraws every picture (assets/draw.sh runs it).
 int main(int argc, char** argv) {
     if (argc != 3) {
-        std::cerr << "usage: qv_draw_assets ASSETS_DIR FRAMES_DIR\n";
+        std::cerr << "usage: qv_draw_assets ASSETS_DIR WORK_DIR\n";
         return 2;
     }
     int qtArgc = 3;
