@@ -73,6 +73,21 @@ std::string ChildProcess::ReadLine() {
     }
 }
 
+std::string ChildProcess::ReadAll() {
+    std::string text;
+    char buffer[4096];
+    for (;;) {
+        const ssize_t n = read(output_, buffer, sizeof buffer);
+        if (n < 0 && errno == EINTR) {
+            continue;
+        }
+        if (n <= 0) {
+            return text;
+        }
+        text.append(buffer, static_cast<size_t>(n));
+    }
+}
+
 void ChildProcess::Write(std::string_view text) {
     if (write(input_, text.data(), text.size()) != static_cast<ssize_t>(text.size())) {
         throw std::runtime_error("cannot write to a child process");

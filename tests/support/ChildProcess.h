@@ -26,6 +26,8 @@ class ChildProcess {
     // The next line the child writes, without its line break; "" once its output ended. Blocks
     // until a whole line or the end has come.
     std::string ReadLine();
+    // Everything the child writes from here until its output ends. Blocks until then.
+    std::string ReadAll();
     // Throws std::runtime_error when the text cannot be written whole.
     void Write(std::string_view text);
     void CloseInput();
