@@ -6,9 +6,12 @@
 #include "updater/ListedName.h"
 #include "updater/unit_QueryUpGrade.h"
 
+#include <exception>
+#include <filesystem>
 #include <fstream>
+#include <optional>
+#include <string>
 #include <system_error>
-#include <vector>
 
 namespace updater {
 namespace {

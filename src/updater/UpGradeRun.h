@@ -37,9 +37,9 @@ struct UpGradeSettings {
 enum class UpGradeEnd {
     NoList,      // the service gave no list; nothing shown, nothing touched
     NothingNew,  // nothing new or changed; "UpGrade_New.xml" deleted
-    HandedOver,  // every listed file tried, the copier started
-    ErrorShown,  // a list could not be fetched or read; the error box was closed and the window
-                 // is on screen, and the program waits until the user closes it
+    HandedOver,  // every listed file tried, the copier's start tried
+    ErrorShown,  // an error ended the pass: the error box was closed and the window is on
+                 // screen, and the program is to wait until the user closes it
 };
 
 // The upgrade pass: fetches the update list, compares it with the installed one, announces the
