@@ -41,6 +41,20 @@ void CurlEasy::SetOwnOptions() {
     Set(CURLOPT_WRITEDATA, this);
     // Time-outs must not raise signals: transfers run on worker threads.
     Set(CURLOPT_NOSIGNAL, 1L);
+    if (stop_.stop_possible()) {
+        Set(CURLOPT_XFERINFOFUNCTION, &CurlEasy::Progress);
+        Set(CURLOPT_XFERINFODATA, this);
+        Set(CURLOPT_NOPROGRESS, 0L);
+    }
+}
+
+void CurlEasy::SetStop(std::stop_token stop) {
+    stop_ = std::move(stop);
+    SetOwnOptions();
+}
+
+int CurlEasy::Progress(void* self, curl_off_t, curl_off_t, curl_off_t, curl_off_t) noexcept {
+    return static_cast<const CurlEasy*>(self)->stop_.stop_requested() ? 1 : 0;
 }
 
 void CurlEasy::Reset() {
@@ -85,9 +99,12 @@ size_t CurlEasy::WriteBody(char* data, size_t size, size_t count, void* self) no
 }
 
 CURLcode CurlEasy::Perform(BodySink sink) {
+    errorText_[0] = '\0';
+    if (stop_.stop_requested()) {
+        return CURLE_ABORTED_BY_CALLBACK;
+    }
     sink_ = std::move(sink);
     sinkError_ = nullptr;
-    errorText_[0] = '\0';
     const CURLcode code = curl_easy_perform(handle_.get());
     sink_ = nullptr;
     if (sinkError_) {

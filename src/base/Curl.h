@@ -8,6 +8,7 @@
 #include <functional>
 #include <memory>
 #include <stdexcept>
+#include <stop_token>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -50,6 +51,11 @@ class CurlEasy {
 
     void SetTimeouts(const CurlTimeouts& timeouts);
 
+    // Once stop is requested, transfers are abandoned: Perform returns CURLE_ABORTED_BY_CALLBACK
+    // at once when the stop came before it, otherwise within about a second, also while nothing
+    // arrives (libcurl asks at least once a second). Kept across Reset.
+    void SetStop(std::stop_token stop);
+
     // Runs one transfer, handing the body to sink (discarded without one), and returns
     // libcurl's result. Blocks until the transfer ends, fails or runs out of time. Rethrows
     // what the sink threw. The sink is not kept beyond the transfer.
@@ -72,6 +78,7 @@ class CurlEasy {
     };
 
     static size_t WriteBody(char* data, size_t size, size_t count, void* self) noexcept;
+    static int Progress(void* self, curl_off_t, curl_off_t, curl_off_t, curl_off_t) noexcept;
     static void Check(CURLcode result);
     void SetOwnOptions();
 
@@ -79,6 +86,7 @@ class CurlEasy {
     std::unique_ptr<curl_slist, SlistFree> headers_;
     BodySink sink_;
     std::exception_ptr sinkError_;
+    std::stop_token stop_;
     char errorText_[CURL_ERROR_SIZE] = {};
 };
 

@@ -52,6 +52,10 @@ void THTTPClient::SetTimeouts(const base::CurlTimeouts& timeouts) {
     curl_->SetTimeouts(timeouts);
 }
 
+void THTTPClient::SetStop(std::stop_token stop) {
+    curl_->SetStop(std::move(stop));
+}
+
 std::string THTTPClient::PostRequest(const std::string& Body) {
     // An empty "Host:" first switches off curl's own Host line, so that every line below goes
     // out in exactly this order and nothing else is added.

@@ -4,6 +4,7 @@
 
 #include <chrono>
 #include <memory>
+#include <stop_token>
 #include <string>
 #include <string_view>
 
@@ -24,8 +25,8 @@ class THTTPClient {
 
     // The answer body, or "" on any failure: no connection, a status outside 2xx, a Location
     // header, a time-out, a broken answer, an answer over 32 MiB, a body that is not valid
-    // UTF-8. Blocks for the whole exchange. Throws only when it cannot try at all:
-    // std::bad_alloc when memory runs out, std::runtime_error when libcurl refuses an option.
+    // UTF-8, a stop (SetStop). Blocks for the whole exchange. Throws only when it cannot try at
+    // all: std::bad_alloc when memory runs out, std::runtime_error when libcurl refuses an option.
     std::string PostRequest(const std::string& Body);
 
     // The form encoding of each byte: letters, digits, "-", "." and "_" stay, a blank becomes
@@ -35,6 +36,10 @@ class THTTPClient {
 
     // Tests and tools shorten these; kDefaultTimeouts is what the programs use.
     void SetTimeouts(const base::CurlTimeouts& timeouts);
+
+    // Once stop is requested, PostRequest sends nothing more and abandons an exchange under way
+    // within about a second.
+    void SetStop(std::stop_token stop);
 
     static constexpr base::CurlTimeouts kDefaultTimeouts{.total = std::chrono::seconds(120)};
 

@@ -37,9 +37,10 @@ const soap::Operation& AddSubOperation() {
 
 class SearchAddSoapClient : public SearchAddSoap {
   public:
-    explicit SearchAddSoapClient(std::string endpoint)
+    SearchAddSoapClient(std::string endpoint, std::stop_token stop)
         : client_(SearchAddInterface(),
-                  soap::Binding{.endpoint = std::move(endpoint), .utf8ContentType = true}) {}
+                  soap::Binding{.endpoint = std::move(endpoint), .utf8ContentType = true},
+                  std::move(stop)) {}
 
     void AddSub(const std::string& Key, float JS_ZDJ, float JS_ZGJ, int64_t GoodsCount, float PJJ,
                 const std::string& Version) override {
@@ -52,10 +53,11 @@ class SearchAddSoapClient : public SearchAddSoap {
 
 }  // namespace
 
-std::unique_ptr<SearchAddSoap> GetSearchAddSoap() {
+std::unique_ptr<SearchAddSoap> GetSearchAddSoap(std::stop_token stop) {
     const std::string server = base::IniFile(base::GetWorkDir() + "Config.ini")
                                    .ReadString("UpGrade", "Server", BuiltInServer);
-    return std::make_unique<SearchAddSoapClient>("http://" + server + "/searchadd.asmx");
+    return std::make_unique<SearchAddSoapClient>("http://" + server + "/searchadd.asmx",
+                                                 std::move(stop));
 }
 
 float ReportPrice(std::string_view priceText) {

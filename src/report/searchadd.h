@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <stop_token>
 #include <string>
 #include <string_view>
 
@@ -19,8 +20,9 @@ class SearchAddSoap {
 
 // Binds the service at "http://" + the "Server" setting of section "UpGrade" in
 // GetWorkDir() + "Config.ini" (read on every call; the built-in vendor host when missing)
-// + "/searchadd.asmx".
-std::unique_ptr<SearchAddSoap> GetSearchAddSoap();
+// + "/searchadd.asmx". Once stop is requested, AddSub sends nothing, abandons a call under way
+// within about a second, and throws.
+std::unique_ptr<SearchAddSoap> GetSearchAddSoap(std::stop_token stop = {});
 
 // A price bound as the report sends it: 0 for an empty text, otherwise the text read as a
 // decimal number and narrowed to float. A text that is not a number throws base::ConvertError.

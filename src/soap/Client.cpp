@@ -17,10 +17,12 @@ std::string FailureMessage(const std::string& operation, const std::string& endp
     return message + ": " + what;
 }
 
-Client::Client(Interface interface, Binding binding)
+Client::Client(Interface interface, Binding binding, std::stop_token stop)
     : interface_(std::move(interface)),
       binding_(std::move(binding)),
-      curl_(std::make_unique<base::CurlEasy>()) {}
+      curl_(std::make_unique<base::CurlEasy>()) {
+    curl_->SetStop(std::move(stop));
+}
 
 Client::~Client() = default;
 

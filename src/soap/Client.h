@@ -7,6 +7,7 @@
 #include <cstddef>
 #include <memory>
 #include <optional>
+#include <stop_token>
 #include <string>
 #include <vector>
 
@@ -34,7 +35,9 @@ struct Binding {
 // client belongs to one thread.
 class Client {
   public:
-    Client(Interface interface, Binding binding);
+    // Once stop is requested, a call sends nothing and a call under way is abandoned within
+    // about a second; either throws TransportError.
+    Client(Interface interface, Binding binding, std::stop_token stop = {});
     ~Client();
     Client(const Client&) = delete;
     Client& operator=(const Client&) = delete;

@@ -4,8 +4,11 @@
 
 #include <gtest/gtest.h>
 
+#include <future>
 #include <stdexcept>
+#include <stop_token>
 #include <string>
+#include <thread>
 
 namespace base {
 namespace {
@@ -46,6 +49,27 @@ TEST(CurlEasy, ASinkThatRefusesEndsTheTransferWithAWriteError) {
     const CURLcode code = curl.Perform([](std::string_view) { return false; });
     EXPECT_EQ(code, CURLE_WRITE_ERROR);
     EXPECT_FALSE(curl.ErrorText(code).empty());
+}
+
+TEST(CurlEasy, AStopAbandonsAStalledTransferAndEveryLaterOne) {
+    std::promise<void> stalled;
+    RawHttpServer server([&stalled](const std::string&) -> std::optional<std::string> {
+        stalled.set_value();
+        return std::nullopt;
+    });
+    std::stop_source stop;
+    CurlEasy curl;
+    curl.SetStop(stop.get_token());
+    curl.Reset();  // the stop outlives a reset
+    curl.Set(CURLOPT_URL, server.url("/file").c_str());
+    std::jthread stopper([&stalled, &stop] {
+        stalled.get_future().wait();
+        stop.request_stop();
+    });
+    // Without the stop this transfer never ends: the test's time-out is the failure.
+    EXPECT_EQ(curl.Perform(), CURLE_ABORTED_BY_CALLBACK);
+    EXPECT_EQ(curl.Perform(), CURLE_ABORTED_BY_CALLBACK);
+    EXPECT_EQ(server.requests().size(), 1u) << "a transfer was started after the stop";
 }
 
 }  // namespace
