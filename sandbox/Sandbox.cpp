@@ -7,6 +7,7 @@
 #include "sandbox/SoapServices.h"
 
 #include <httplib.h>
+#include <sys/socket.h>
 
 #include <array>
 #include <atomic>
@@ -222,9 +223,16 @@ struct Sandbox::Impl {
 Sandbox::Impl::Impl(Options o) : options(std::move(o)), catalogue(options.seed, options.clock()) {
     // libxml2 must be set up once before several threads write and parse with it.
     base::RegisterXmlEncodingAliases();
+    socket_t listening = INVALID_SOCKET;
+    server.set_socket_options([&listening](socket_t sock) {
+        httplib::default_socket_options(sock);
+        listening = sock;
+    });
     port = options.port == 0 ? server.bind_to_any_port("127.0.0.1")
                              : (server.bind_to_port("127.0.0.1", options.port) ? options.port : -1);
-    if (port <= 0) {
+    // httplib listens with a backlog of 5; a real gateway takes a client's parallel connects
+    // without dropping any (a dropped connect costs the client a second's retry).
+    if (port <= 0 || ::listen(listening, SOMAXCONN) != 0) {
         throw std::runtime_error("cannot listen on 127.0.0.1:" + std::to_string(options.port));
     }
     base = "http://127.0.0.1:" + std::to_string(port);

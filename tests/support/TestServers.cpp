@@ -3,6 +3,7 @@
 #include "base/Xml.h"
 
 #include <httplib.h>
+#include <sys/socket.h>
 
 #include <stdexcept>
 
@@ -10,8 +11,15 @@ namespace support {
 namespace {
 
 int Listen(httplib::Server& server, std::thread& thread) {
+    socket_t listening = INVALID_SOCKET;
+    server.set_socket_options([&listening](socket_t sock) {
+        httplib::default_socket_options(sock);
+        listening = sock;
+    });
     const int port = server.bind_to_any_port("127.0.0.1");
-    if (port <= 0) {
+    // httplib listens with a backlog of 5: a client that connects several times at once would
+    // lose connects and wait a second for each retry.
+    if (port <= 0 || ::listen(listening, SOMAXCONN) != 0) {
         throw std::runtime_error("the test server cannot listen on 127.0.0.1");
     }
     // Bound and listening already, so clients may connect at once; but a stop() that comes
@@ -30,6 +38,11 @@ void Stop(httplib::Server& server, std::thread& thread) {
     }
 }
 
+std::string ApiName(const TGatewayRequest& request) {
+    const auto name = request.params.find("sip_apiname");
+    return name == request.params.end() ? "" : name->second;
+}
+
 }  // namespace
 
 TestGateway::TestGateway(ItemsAnswer items, UserAnswer user)
@@ -41,18 +54,14 @@ TestGateway::TestGateway(ItemsAnswer items, UserAnswer user)
             httplib::Params form;
             httplib::detail::parse_query_text(request.body, form);
             std::map<std::string, std::string> params(form.begin(), form.end());
+            {
+                const std::lock_guard lock(mutex_);
+                requests_.push_back({params, request.body});
+            }
             TAnswer answer{200, ErrorXml(22, "Invalid Method")};
             if (params["sip_apiname"] == "taobao.items.get") {
-                {
-                    const std::lock_guard lock(mutex_);
-                    itemRequests_.push_back(params);
-                }
                 answer = items_(std::stoi(params["page_no"]));
             } else if (params["sip_apiname"] == "taobao.user.get") {
-                {
-                    const std::lock_guard lock(mutex_);
-                    nicks_.push_back(params["nick"]);
-                }
                 answer = user_ ? user_(params["nick"]) : TAnswer{200, ErrorXml(27, "Invalid Nick")};
             }
             response.status = answer.status;
@@ -78,13 +87,28 @@ std::vector<int> TestGateway::pagesRequested() const {
 }
 
 std::vector<std::string> TestGateway::nicksRequested() const {
-    const std::lock_guard lock(mutex_);
-    return nicks_;
+    std::vector<std::string> nicks;
+    for (const TGatewayRequest& request : requests()) {
+        if (ApiName(request) == "taobao.user.get") {
+            nicks.push_back(request.params.at("nick"));
+        }
+    }
+    return nicks;
 }
 
 std::vector<std::map<std::string, std::string>> TestGateway::itemRequests() const {
+    std::vector<std::map<std::string, std::string>> items;
+    for (const TGatewayRequest& request : requests()) {
+        if (ApiName(request) == "taobao.items.get") {
+            items.push_back(request.params);
+        }
+    }
+    return items;
+}
+
+std::vector<TGatewayRequest> TestGateway::requests() const {
     const std::lock_guard lock(mutex_);
-    return itemRequests_;
+    return requests_;
 }
 
 TestReportService::TestReportService(TAnswer answer)

@@ -20,8 +20,15 @@ struct TAnswer {
     std::string body;
 };
 
+// One request as the gateway received it.
+struct TGatewayRequest {
+    std::map<std::string, std::string> params;  // the form, decoded
+    std::string body;                           // the form as it came
+};
+
 // A marketplace gateway on 127.0.0.1 with canned answers: items by page number, credit records
-// by nick. It checks no signatures; it records what was asked.
+// by nick. It checks no signatures; it records what was asked. The answer functions may be
+// called from several threads at once.
 class TestGateway {
   public:
     using ItemsAnswer = std::function<TAnswer(int pageNo)>;
@@ -37,6 +44,8 @@ class TestGateway {
     std::vector<std::string> nicksRequested() const;
     // The form parameters of every item search, in order.
     std::vector<std::map<std::string, std::string>> itemRequests() const;
+    // Every request, in the order of arrival.
+    std::vector<TGatewayRequest> requests() const;
 
   private:
     ItemsAnswer items_;
@@ -44,8 +53,7 @@ class TestGateway {
     std::unique_ptr<httplib::Server> server_;
     int port_ = 0;
     mutable std::mutex mutex_;
-    std::vector<std::map<std::string, std::string>> itemRequests_;
-    std::vector<std::string> nicks_;
+    std::vector<TGatewayRequest> requests_;
     std::thread thread_;
 };
 
