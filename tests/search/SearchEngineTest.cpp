@@ -1,3 +1,4 @@
+#include "support/RawHttpServer.h"
 #include "support/SoapAnswers.h"
 #include "support/TempDir.h"
 #include "support/TestServers.h"
@@ -10,7 +11,11 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <filesystem>
+#include <future>
+#include <map>
+#include <optional>
 #include <regex>
 #include <set>
 #include <thread>
@@ -21,9 +26,14 @@ namespace {
 using ::testing::ElementsAre;
 using ::testing::ElementsAreArray;
 using ::testing::HasSubstr;
+using ::testing::UnorderedElementsAreArray;
 using namespace support;
 
 const base::TDateTime kNow = base::EncodeDateTime({2009, 3, 8, 12, 0, 0, 0});
+
+// Requests one after another, every item's seller asked again: the order of requests of a run
+// that makes them itself.
+constexpr RequestSettings kOneByOne{.parallel = 1, .sellerCache = false};
 
 struct TSearch {
     std::string keyword = "a+b";
@@ -33,6 +43,9 @@ struct TSearch {
     bool force = false;
     int32_t commendCount = 10;
     std::string version = "1.00";
+    RequestSettings requests;
+    // The run is stopped from the handler of this event, counted from 1.
+    std::optional<size_t> stopAfter;
 };
 
 // Records 200 items to a page, numbered by page and place: iid "p2-7", title "t2-7", nick "n2-7".
@@ -66,6 +79,47 @@ std::vector<std::string> Shown(const std::string& page) {
     return shown;
 }
 
+// A catalogue whose answers differ from request to request but are the same for the same
+// request: sellers that offer several items, prices all over the place, and answers to the
+// credit lookups of every kind (a record, an error answer, a failed request, an empty answer).
+std::string SellerOf(int pageNo, int i) {
+    return "s" + std::to_string((pageNo * 31 + i * 7) % 23);
+}
+
+std::vector<TCannedItem> MixedItems(int pageNo, int count) {
+    std::vector<TCannedItem> items;
+    for (int i = 0; i < count; ++i) {
+        const std::string id = std::to_string(pageNo) + "-" + std::to_string(i);
+        items.push_back({"p" + id, "t" + id, SellerOf(pageNo, i),
+                         std::to_string(10 + (pageNo * 13 + i * 17) % 90) + ".50"});
+    }
+    return items;
+}
+
+// Pages of the given sizes, each reporting its own total (the last total for pages past them).
+TestGateway::ItemsAnswer MixedPages(std::vector<int> totals, std::vector<int> sizes) {
+    return [totals, sizes](int pageNo) {
+        const auto at = static_cast<size_t>(pageNo - 1);
+        const int count = at < sizes.size() ? sizes[at] : 0;
+        return TAnswer{
+            200, ItemsXml(totals[std::min(at, totals.size() - 1)], MixedItems(pageNo, count))};
+    };
+}
+
+TAnswer MixedCredit(const std::string& nick) {
+    const int k = std::stoi(nick.substr(1));
+    if (k % 5 == 0) {
+        return {200, ErrorXml(27, "Invalid Nick")};
+    }
+    if (k % 7 == 3) {
+        return {500, "busy"};
+    }
+    if (k == 11) {
+        return {200, ""};
+    }
+    return {200, UserXml(k % 21, 40 * k, 3 * k, 3 * k - k % 4)};
+}
+
 class SearchRun : public ::testing::Test {
   protected:
     void SetUp() override { UseReportServer(report_.server()); }
@@ -75,17 +129,27 @@ class SearchRun : public ::testing::Test {
     }
 
     // Runs one search to its end and checks what every run must do: all events on the run's own
-    // thread, exactly one last event, and the engine gone when the thread ends.
+    // thread, exactly one last event unless stopped, and the engine gone when the thread ends.
     std::vector<std::string> Run(const TestGateway& gateway, const TSearch& search = {}) {
+        return Run(gateway.url(), search);
+    }
+
+    std::vector<std::string> Run(const std::string& gatewayUrl, const TSearch& search) {
         std::vector<std::string> events;
         std::set<std::thread::id> threads;
         const auto token = std::make_shared<int>(0);
-        const auto record = [&events, &threads](std::string event) {
+        std::promise<std::stop_source> stopSource;
+        const std::shared_future<std::stop_source> stop = stopSource.get_future().share();
+        const auto record = [&events, &threads, stop,
+                             stopAfter = search.stopAfter](std::string event) {
             threads.insert(std::this_thread::get_id());
             events.push_back(std::move(event));
+            if (stopAfter == events.size()) {
+                stop.get().request_stop();
+            }
         };
-        auto engine =
-            TSearchEngine::Create(search.commendCount, gateway.url(), [] { return kNow; });
+        auto engine = TSearchEngine::Create(
+            search.commendCount, gatewayUrl, [] { return kNow; }, search.requests);
         // Only the engine holds the token: it is free again once the engine is gone.
         engine->OnStep = [record, token](int32_t step) {
             record("OnStep " + std::to_string(step));
@@ -103,19 +167,21 @@ class SearchRun : public ::testing::Test {
         engine->OnFinished = [record] { record("OnFinished"); };
         engine->OnFailed = [record](const std::string& error) { record("OnFailed " + error); };
         engine->Version = search.version;
-        TSearchEngine::Start(std::move(engine), search.keyword, search.startPrice, search.endPrice,
-                             search.minSellerLevel, search.force)
-            .join();
+        std::jthread run =
+            TSearchEngine::Start(std::move(engine), search.keyword, search.startPrice,
+                                 search.endPrice, search.minSellerLevel, search.force);
+        stopSource.set_value(run.get_stop_source());
+        run.join();
 
         EXPECT_EQ(token.use_count(), 1) << "the engine outlived its run";
-        EXPECT_EQ(threads.size(), 1u);
+        EXPECT_LE(threads.size(), 1u);
         EXPECT_EQ(threads.count(std::this_thread::get_id()), 0u);
         size_t lastEvents = 0;
         for (const std::string& event : events) {
             lastEvents += event == "OnFinished" || event == "OnNothingFound" ||
                           event.starts_with("OnTooManyHits") || event.starts_with("OnFailed");
         }
-        EXPECT_EQ(lastEvents, 1u);
+        EXPECT_EQ(lastEvents, search.stopAfter ? 0u : 1u);
         return events;
     }
 
@@ -128,9 +194,6 @@ class SearchRun : public ::testing::Test {
 };
 
 TEST_F(SearchRun, RaisesEveryEventInOrder) {
-    TestGateway gateway(Pages(350, {200, 150}));
-    const std::vector<std::string> events = Run(gateway);
-
     std::vector<std::string> expected = {"OnStep 1", "OnItemCount 350", "OnProgress 200",
                                          "OnItemCount 350", "OnProgress 350"};
     std::vector<std::string> nicks;  // collection order: the deepest page first
@@ -153,10 +216,22 @@ TEST_F(SearchRun, RaisesEveryEventInOrder) {
     }
     expected.insert(expected.end(), {"OnStep 4", "OnStep 5", "OnFinished"});
 
-    EXPECT_THAT(events, ElementsAreArray(expected));
-    EXPECT_THAT(gateway.pagesRequested(), ElementsAre(1, 2));
-    EXPECT_EQ(gateway.nicksRequested(), nicks);
-    EXPECT_THAT(report_.reports(), ElementsAre(HasSubstr("<GoodsCount>350</GoodsCount>")));
+    for (const RequestSettings requests : {kOneByOne, RequestSettings{}}) {
+        SCOPED_TRACE("parallel " + std::to_string(requests.parallel));
+        TestGateway gateway(Pages(350, {200, 150}));
+        TSearch search;
+        search.requests = requests;
+        EXPECT_THAT(Run(gateway, search), ElementsAreArray(expected));
+        if (requests.parallel == 1) {
+            EXPECT_THAT(gateway.pagesRequested(), ElementsAre(1, 2));
+            EXPECT_EQ(gateway.nicksRequested(), nicks);
+        } else {
+            EXPECT_THAT(gateway.pagesRequested(), UnorderedElementsAreArray({1, 2}));
+            EXPECT_THAT(gateway.nicksRequested(), UnorderedElementsAreArray(nicks));
+        }
+    }
+    EXPECT_THAT(report_.reports(), ElementsAre(HasSubstr("<GoodsCount>350</GoodsCount>"),
+                                               HasSubstr("<GoodsCount>350</GoodsCount>")));
 }
 
 TEST_F(SearchRun, StopsEarlyWithoutPageOrReport) {
@@ -226,7 +301,7 @@ TEST_F(SearchRun, CollectsEveryPageWhenItMay) {
         TSearch search;
         search.force = c.force;
         const std::vector<std::string> events = Run(gateway, search);
-        EXPECT_EQ(gateway.pagesRequested(), c.pages);
+        EXPECT_THAT(gateway.pagesRequested(), UnorderedElementsAreArray(c.pages));
         EXPECT_EQ(gateway.nicksRequested().size(), static_cast<size_t>(c.collected));
         const auto step2 = std::find(events.begin(), events.end(), "OnStep 2");
         ASSERT_GT(events.end() - step2, 2);
@@ -247,7 +322,7 @@ TEST_F(SearchRun, SkipsRecordsWithoutItemId) {
         ElementsAre("OnStep 1", "OnItemCount 3", "OnProgress 3", "OnProgress 0", "OnStatus ta",
                     "OnProgress 2", "OnStatus tc", "OnAveragePrice 15", "OnStep 2",
                     "OnStatus 正在计算价格得分情况...", "OnItemCount 2", "OnProgress 0"));
-    EXPECT_THAT(gateway.nicksRequested(), ElementsAre("na", "nc"));
+    EXPECT_THAT(gateway.nicksRequested(), testing::UnorderedElementsAre("na", "nc"));
 }
 
 TEST_F(SearchRun, FailsOnAPriceThatIsNoNumber) {
@@ -391,6 +466,209 @@ TEST_F(SearchRun, FinishesWhenTheReportFails) {
     }
     EXPECT_EQ(notFound.reports().size(), 1u);  // tried once, never again
     EXPECT_EQ(fault.reports().size(), 1u);
+}
+
+TEST_F(SearchRun, RunsWithRequestsInParallelAsWithOneRequestAtATime) {
+    const auto withPage = [](TestGateway::ItemsAnswer pages, int pageNo, TAnswer answer) {
+        return
+            [pages, pageNo, answer](int asked) { return asked == pageNo ? answer : pages(asked); };
+    };
+    const auto withNick = [](std::string nick, TAnswer answer) {
+        return [nick, answer](const std::string& asked) {
+            return asked == nick ? answer : MixedCredit(asked);
+        };
+    };
+    std::vector<TCannedItem> unreadable = MixedItems(2, 200);
+    unreadable[5].price = "abc";
+    const struct {
+        const char* name;
+        TestGateway::ItemsAnswer items;
+        TestGateway::UserAnswer user;
+        bool force;
+    } cases[] = {
+        {"sellers with several items, failed lookups, a short last page",
+         MixedPages({450}, {200, 200, 50}), MixedCredit, false},
+        {"nothing found on page 1", MixedPages({0}, {}), MixedCredit, true},
+        {"too many hits on page 1", MixedPages({800}, {200, 200, 200, 200}), MixedCredit, false},
+        {"too many hits on page 2", MixedPages({400, 900}, {200, 200, 200, 200, 100}), MixedCredit,
+         false},
+        {"a page that fails while later pages are asked for",
+         withPage(MixedPages({1400}, {200, 200, 200, 200, 200, 200, 200}), 3, {500, "busy"}),
+         MixedCredit, true},
+        {"a short page before the last page the total promises",
+         MixedPages({1000}, {200, 120, 200, 200, 200}), MixedCredit, true},
+        {"full pages past the total", MixedPages({300}, {200, 200, 200, 10}), MixedCredit, false},
+        {"a price that is no number on page 2",
+         withPage(MixedPages({450}, {200, 200, 50}), 2, {200, ItemsXml(450, unreadable)}),
+         MixedCredit, false},
+        {"a credit answer that is no XML", MixedPages({450}, {200, 200, 50}),
+         withNick("s9", {200, "<html>busy"}), false},
+    };
+    const RequestSettings parallelRuns[] = {
+        {}, {.parallel = 8, .sellerCache = false}, {.parallel = 3, .sellerCache = true}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        TSearch search;
+        search.force = c.force;
+        const auto runWith = [&](const RequestSettings& requests) {
+            struct {
+                std::vector<std::string> events;
+                std::string page;
+                std::vector<std::string> reports;
+                std::vector<TGatewayRequest> requests;
+            } result;
+            dir_.Write("Commend.html", "the previous page");
+            const size_t reportsBefore = report_.reports().size();
+            TestGateway gateway(c.items, c.user);
+            search.requests = requests;
+            result.events = Run(gateway, search);
+            result.page = dir_.Read("Commend.html");
+            const std::vector<std::string> reports = report_.reports();
+            result.reports.assign(reports.begin() + static_cast<ptrdiff_t>(reportsBefore),
+                                  reports.end());
+            result.requests = gateway.requests();
+            return result;
+        };
+        // What identifies a request: the page asked for or the seller.
+        const auto byWhat = [](const std::vector<TGatewayRequest>& requests) {
+            std::multimap<std::string, std::string> bodies;
+            for (const TGatewayRequest& request : requests) {
+                const auto page = request.params.find("page_no");
+                bodies.emplace(page != request.params.end() ? "page " + page->second
+                                                            : "nick " + request.params.at("nick"),
+                               request.body);
+            }
+            return bodies;
+        };
+
+        const auto oneByOne = runWith(kOneByOne);
+        const auto asked = byWhat(oneByOne.requests);
+        for (const RequestSettings& requests : parallelRuns) {
+            SCOPED_TRACE("parallel " + std::to_string(requests.parallel) +
+                         (requests.sellerCache ? ", seller cache" : ""));
+            const auto parallel = runWith(requests);
+            EXPECT_EQ(parallel.events, oneByOne.events);
+            EXPECT_EQ(parallel.page, oneByOne.page);
+            EXPECT_EQ(parallel.reports, oneByOne.reports);
+            std::map<std::string, int> timesAsked;
+            for (const auto& [what, body] : byWhat(parallel.requests)) {
+                ++timesAsked[what];
+                // The same request, to the byte: signed with its own time stamp.
+                if (const auto same = asked.find(what); same != asked.end()) {
+                    EXPECT_EQ(body, same->second) << what;
+                }
+            }
+            for (const auto& [what, times] : timesAsked) {
+                EXPECT_FALSE(requests.sellerCache && times > 1) << what << " was asked twice";
+                // Pages past a short one may be asked for, and lookups past an item that ends
+                // the run.
+                EXPECT_TRUE(asked.contains(what) || what.starts_with("page") ||
+                            oneByOne.events.back() != "OnFinished")
+                    << what << " was not asked one at a time";
+            }
+            if (oneByOne.events.back() == "OnFinished") {
+                for (const auto& [what, body] : asked) {
+                    EXPECT_TRUE(timesAsked.contains(what)) << what << " was not asked";
+                }
+            }
+        }
+    }
+}
+
+TEST_F(SearchRun, RaisesNothingAfterAStopAndLeavesThePage) {
+    TestGateway gateway(MixedPages({1000}, {200, 200, 200, 200, 200}), MixedCredit);
+    TSearch search;
+    search.force = true;
+    const std::vector<std::string> all = Run(gateway, search);
+    ASSERT_EQ(all.back(), "OnFinished");
+    const auto indexOf = [&all](const std::string& event, size_t after = 0) {
+        return static_cast<size_t>(
+            std::find(all.begin() + static_cast<ptrdiff_t>(after), all.end(), event) - all.begin());
+    };
+    const size_t step3 = indexOf("OnStep 3");
+    const struct {
+        const char* name;
+        size_t stopAfter;
+    } cases[] = {
+        {"while later pages are asked for", indexOf("OnProgress 400") + 1},
+        {"while items are taken over", indexOf("OnStatus t3-17") + 1},
+        {"while prices are scored", indexOf("OnProgress 700", indexOf("OnStep 2")) + 1},
+        {"while sellers are looked up", indexOf("OnProgress 9", step3) + 1},
+        {"before the page is written", indexOf("OnStep 5") + 1},
+    };
+    const size_t reportsBefore = report_.reports().size();
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        ASSERT_LT(c.stopAfter, all.size());
+        dir_.Write("Commend.html", "the previous page");
+        search.stopAfter = c.stopAfter;
+        EXPECT_EQ(Run(gateway, search),
+                  std::vector(all.begin(), all.begin() + static_cast<ptrdiff_t>(c.stopAfter)));
+        EXPECT_EQ(dir_.Read("Commend.html"), "the previous page");
+    }
+    EXPECT_EQ(report_.reports().size(), reportsBefore);
+}
+
+TEST_F(SearchRun, AStopEndsARunThatWaitsForAStalledRequest) {
+    // Far longer than abandoning a request takes, and far shorter than the request's own
+    // time-outs: only a run that waits the stalled request out reaches it.
+    constexpr auto kHung = std::chrono::seconds(10);
+    for (const std::string stalled : {"page 1", "page 2", "a credit lookup", "the report"}) {
+        SCOPED_TRACE(stalled);
+        std::promise<void> stalling;
+        RawHttpServer server([&stalled,
+                              &stalling](const std::string& request) -> std::optional<std::string> {
+            std::string what = "the report";
+            if (request.find("sip_apiname=taobao.user.get") != std::string::npos) {
+                what = "a credit lookup";
+            } else if (const size_t page = request.find("page_no="); page != std::string::npos) {
+                what = "page " + request.substr(page + 8, 1);
+            }
+            if (what == stalled) {
+                stalling.set_value();
+                return std::nullopt;
+            }
+            if (what == "the report") {
+                return RawHttpServer::Answer("200 OK", AddSubResponse(),
+                                             "Content-Type: text/xml; charset=utf-8\r\n");
+            }
+            if (what == "a credit lookup") {
+                return RawHttpServer::Answer("200 OK", UserXml(5, 200, 10, 10));
+            }
+            const int pageNo = what.back() - '0';
+            return RawHttpServer::Answer("200 OK",
+                                         ItemsXml(400, PageItems(pageNo, pageNo <= 2 ? 200 : 0)));
+        });
+        UseReportServer("127.0.0.1:" + std::to_string(server.port()));
+        dir_.Write("Commend.html", "the previous page");
+
+        std::mutex mutex;
+        std::vector<std::string> events;
+        auto engine = TSearchEngine::Create(10, server.url("/sip/rest"), [] { return kNow; });
+        const auto record = [&mutex, &events](const std::string& event) {
+            const std::lock_guard lock(mutex);
+            events.push_back(event);
+        };
+        engine->OnStep = [record](int32_t step) { record("OnStep " + std::to_string(step)); };
+        engine->OnProgress = [record](int32_t n) { record("OnProgress " + std::to_string(n)); };
+        engine->OnFinished = [record] { record("OnFinished"); };
+        engine->OnNothingFound = [record] { record("OnNothingFound"); };
+        engine->OnFailed = [record](const std::string& error) { record("OnFailed " + error); };
+        std::jthread run = TSearchEngine::Start(std::move(engine), "a", "", "", 0, false);
+        stalling.get_future().wait();
+        size_t eventsAtStop = 0;
+        {
+            const std::lock_guard lock(mutex);
+            eventsAtStop = events.size();
+            run.request_stop();
+        }
+        auto ended = std::async(std::launch::async, [&run] { run.join(); });
+        ASSERT_EQ(ended.wait_for(kHung), std::future_status::ready)
+            << "the run waited for the stalled request";
+        EXPECT_EQ(events.size(), eventsAtStop) << events.back();
+        // The report comes after the page.
+        EXPECT_EQ(dir_.Read("Commend.html") == "the previous page", stalled != "the report");
+    }
 }
 
 }  // namespace
