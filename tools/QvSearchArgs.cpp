@@ -2,6 +2,7 @@
 
 #include "base/Errors.h"
 #include "base/Numbers.h"
+#include "search/unit_SearchEngine.h"
 
 #include <map>
 
@@ -9,7 +10,8 @@ namespace qvsearch {
 
 const char* const kUsage =
     "Usage: qvsearch [--gateway URL] [--start-price P] [--end-price P] [--min-level N]\n"
-    "                [--force] [--count N] [--version TEXT] KEYWORD...\n"
+    "                [--force] [--count N] [--version TEXT] [--parallel N] [--no-cache]\n"
+    "                KEYWORD...\n"
     "\n"
     "Runs one search in the current directory: reads Config.ini there for the usage report's\n"
     "server and writes the recommendation page Commend.html there. The words of KEYWORD are\n"
@@ -22,11 +24,18 @@ const char* const kUsage =
     "  --force            search on even when there are more than 500 hits\n"
     "  --count N          items wanted on the page, 1 to 100 (default 10)\n"
     "  --version TEXT     program version sent with the usage report (default 1.00)\n"
+    "  --parallel N       requests to the gateway at a time, 1 to 16 (default 8)\n"
+    "  --no-cache         ask every item's seller again instead of once per seller\n"
     "  --help             this text\n"
+    "\n"
+    "--parallel 1 --no-cache sends the requests one after another, each seller once per item.\n"
+    "The events, the page and the report are the same in every mode.\n"
     "\n"
     "Every event is printed as one line, in the order raised: OnStep, OnItemCount, OnProgress,\n"
     "OnStatus, OnAveragePrice, OnTooManyHits, OnNothingFound, OnFinished, OnFailed.\n"
-    "Exit status: 0 finished, 3 nothing found, 4 too many hits, 1 failed, 2 usage error.\n";
+    "Ctrl-C (SIGINT) stops the search: nothing more is printed and the page is left as it was.\n"
+    "Exit status: 0 finished, 3 nothing found, 4 too many hits, 1 failed, 2 usage error,\n"
+    "130 stopped.\n";
 
 namespace {
 
@@ -65,16 +74,18 @@ TArgs ParseArgs(const std::vector<std::string>& args) {
             name = arg.substr(0, equals);
             value = arg.substr(equals + 1);
         }
-        if (name == "--help" || name == "--force") {
+        if (name == "--help" || name == "--force" || name == "--no-cache") {
             if (value) {
                 throw UsageError(name + " takes no value");
             }
-            (name == "--help" ? parsed.help : parsed.force) = true;
+            (name == "--help"    ? parsed.help
+             : name == "--force" ? parsed.force
+                                 : parsed.noCache) = true;
             continue;
         }
         const bool known = name == "--gateway" || name == "--start-price" ||
                            name == "--end-price" || name == "--min-level" || name == "--count" ||
-                           name == "--version";
+                           name == "--version" || name == "--parallel";
         if (!known) {
             throw UsageError("unknown option " + name);
         }
@@ -94,6 +105,8 @@ TArgs ParseArgs(const std::vector<std::string>& args) {
             parsed.minLevel = ReadNumber(name, *value, 0, 20);
         } else if (name == "--count") {
             parsed.count = ReadNumber(name, *value, 1, 100);
+        } else if (name == "--parallel") {
+            parsed.parallel = ReadNumber(name, *value, 1, search::kMostParallel);
         } else {
             parsed.version = *value;
         }

@@ -16,7 +16,9 @@ struct TArgs {
     bool force = false;
     int32_t count = 10;
     std::string version = "1.00";
-    std::string keyword;  // the words joined with one blank, not yet prepared
+    int32_t parallel = 8;  // requests in flight at most
+    bool noCache = false;  // every item's seller asked again
+    std::string keyword;   // the words joined with one blank, not yet prepared
     bool help = false;
 };
 

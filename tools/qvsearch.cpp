@@ -3,17 +3,27 @@
 #include "QvSearchArgs.h"
 
 #include "base/Numbers.h"
+#include "platform/InterruptWatch.h"
 #include "search/PrepareCriteria.h"
 #include "search/unit_SearchEngine.h"
 
 #include <cstdio>
 #include <iostream>
+#include <stop_token>
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace {
 
-enum ExitStatus { kFinished = 0, kFailed = 1, kUsage = 2, kNothingFound = 3, kTooManyHits = 4 };
+enum ExitStatus {
+    kFinished = 0,
+    kFailed = 1,
+    kUsage = 2,
+    kNothingFound = 3,
+    kTooManyHits = 4,
+    kStopped = 130,  // as a shell reports a program that Ctrl-C ended
+};
 
 // One event, one line: line breaks inside a text would split it.
 void Print(const std::string& event, std::string text = {}) {
@@ -54,6 +64,8 @@ void WirePrinting(search::TSearchEngine& engine, int& status) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    // Before any thread: every thread must inherit the blocked signal.
+    const platform::InterruptWatch interrupt;
     qvsearch::TArgs args;
     try {
         args = qvsearch::ParseArgs(std::vector<std::string>(argv + 1, argv + argc));
@@ -65,19 +77,27 @@ int main(int argc, char** argv) {
         std::cout << qvsearch::kUsage;
         return 0;
     }
+    if (!interrupt.error().empty()) {
+        std::cerr << "qvsearch: " << interrupt.error() << "; Ctrl-C ends the program at once\n";
+    }
     const auto criteria = search::PrepareCriteria(args.keyword, args.startPrice, args.endPrice);
     if (!criteria) {
         std::cerr << search::kNeedKeyText << "\n";
         return kUsage;
     }
 
-    auto engine = args.gateway ? search::TSearchEngine::Create(args.count, *args.gateway)
-                               : search::TSearchEngine::Create(args.count);
-    int status = kFailed;  // a run always ends with an event that says otherwise
+    auto engine = search::TSearchEngine::Create(
+        args.count, args.gateway.value_or(marketplace::kGatewayUrl), base::NowLocal,
+        {.parallel = args.parallel, .sellerCache = !args.noCache});
+    // Only a stopped run ends without an event that says otherwise.
+    int status = kStopped;
     WirePrinting(*engine, status);
     engine->Version = args.version;
-    search::TSearchEngine::Start(std::move(engine), criteria->Keyword, criteria->StartPrice,
-                                 criteria->EndPrice, args.minLevel, args.force)
-        .join();
+    std::jthread run =
+        search::TSearchEngine::Start(std::move(engine), criteria->Keyword, criteria->StartPrice,
+                                     criteria->EndPrice, args.minLevel, args.force);
+    const std::stop_callback stopOnInterrupt(
+        interrupt.interrupted(), [stop = run.get_stop_source()]() mutable { stop.request_stop(); });
+    run.join();
     return status;
 }

@@ -1,4 +1,7 @@
+#include "support/ChildProcess.h"
+#include "support/RawHttpServer.h"
 #include "support/TempDir.h"
+#include "support/TestServers.h"
 
 #include "base/Encoding.h"
 #include "sandbox/Sandbox.h"
@@ -6,10 +9,14 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <signal.h>
 #include <sys/wait.h>
 
 #include <cstdlib>
 #include <filesystem>
+#include <future>
+#include <regex>
+#include <set>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -69,6 +76,17 @@ class QvSearch : public ::testing::Test {
         return RunQvSearch(work_, args);
     }
 
+    // How many sellers offer the items the words find.
+    size_t Sellers(const std::vector<std::string>& words) const {
+        sandbox::ItemQuery query;
+        query.terms = words;
+        std::set<size_t> sellers;
+        for (const sandbox::Item* item : sandbox_.catalogue().Search(query)) {
+            sellers.insert(item->seller);
+        }
+        return sellers.size();
+    }
+
     std::string Reports() const {
         return std::filesystem::exists(logs_.path() / "reports.jsonl") ? logs_.Read("reports.jsonl")
                                                                        : std::string();
@@ -99,8 +117,8 @@ TEST_F(QvSearch, RunsAWholeSearchAgainstTheSandbox) {
     EXPECT_THAT(reports, HasSubstr("\"Key\":\"保温杯+儿童\""));
     EXPECT_THAT(reports, HasSubstr("\"GoodsCount\":89"));
     EXPECT_THAT(reports, HasSubstr("\"Version\":\"2.10\""));
-    // One page, one credit lookup per item, one report.
-    EXPECT_EQ(sandbox_.requestCount(sandbox::Service::Rest), 1u + 89u);
+    // One page, one credit lookup per seller, one report.
+    EXPECT_EQ(sandbox_.requestCount(sandbox::Service::Rest), 1u + Sellers({"保温杯", "儿童"}));
     EXPECT_EQ(sandbox_.requestCount(sandbox::Service::SearchAdd), 1u);
 }
 
@@ -155,6 +173,59 @@ TEST_F(QvSearch, RefusesAMissingKeywordOrABadOption) {
     const TResult help = RunQvSearch(work_, {"--help"});
     EXPECT_EQ(help.status, 0);
     EXPECT_THAT(help.lines, testing::Contains(testing::StartsWith("Usage: qvsearch")));
+}
+
+TEST_F(QvSearch, GivesTheSameEventsAndReportInEveryModeAndAsksEachSellerOnce) {
+    const std::vector<std::string> keyword = {"保温杯"};  // 350 hits: two pages
+    const size_t sellers = Sellers(keyword);
+    ASSERT_LT(sellers, 350u);
+
+    std::vector<std::string> oneByOneArgs = {"--parallel", "1", "--no-cache"};
+    oneByOneArgs.insert(oneByOneArgs.end(), keyword.begin(), keyword.end());
+    const TResult oneByOne = Run(oneByOneArgs);
+    ASSERT_EQ(oneByOne.status, 0) << oneByOne.errors;
+    EXPECT_EQ(sandbox_.requestCount(sandbox::Service::Rest), 2u + 350u);
+
+    const TResult parallel = Run(keyword);
+    ASSERT_EQ(parallel.status, 0) << parallel.errors;
+    EXPECT_EQ(parallel.lines, oneByOne.lines);
+    EXPECT_EQ(sandbox_.requestCount(sandbox::Service::Rest), 2u + 350u + 2u + sellers);
+
+    // The same report twice, but for the time the sandbox took it.
+    const std::string reports =
+        std::regex_replace(Reports(), std::regex("\"time\":\"[^\"]*\""), "\"time\":T");
+    const size_t firstEnd = reports.find('\n');
+    ASSERT_NE(firstEnd, std::string::npos);
+    EXPECT_EQ(reports.substr(firstEnd + 1), reports.substr(0, firstEnd + 1));
+}
+
+TEST_F(QvSearch, StopsOnCtrlCWithoutAnotherLineAndLeavesThePage) {
+    std::vector<support::TCannedItem> items;
+    for (int i = 0; i < 20; ++i) {
+        items.push_back(
+            {"i" + std::to_string(i), "t" + std::to_string(i), "n" + std::to_string(i)});
+    }
+    std::promise<void> stalling;
+    support::RawHttpServer gateway(
+        [&items, &stalling](const std::string& request) -> std::optional<std::string> {
+            if (request.find("sip_apiname=taobao.user.get") != std::string::npos) {
+                stalling.set_value();
+                return std::nullopt;  // until the gateway goes: only a stop ends the run
+            }
+            return support::RawHttpServer::Answer("200 OK", support::ItemsXml(20, items));
+        });
+    work_.Write("Commend.html", "the previous page");
+    support::ChildProcess qvsearch({QVSEARCH_PATH, "--gateway", gateway.url("/sip/rest"), "杯子"},
+                                   work_.path());
+    stalling.get_future().wait();
+    qvsearch.Kill(SIGINT);
+    EXPECT_EQ(qvsearch.Wait(), 130);
+    EXPECT_FALSE(qvsearch.endedBySignal()) << "SIGINT ended the program, not the search";
+    const std::string output = qvsearch.ReadAll();
+    EXPECT_THAT(output, EndsWith("OnStep 3\nOnItemCount 20\nOnStatus 正在查询n0的信用记录...\n"
+                                 "OnProgress 1\n"));
+    EXPECT_EQ(work_.Read("Commend.html"), "the previous page");
+    EXPECT_EQ(Reports(), "");
 }
 
 }  // namespace

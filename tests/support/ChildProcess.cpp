@@ -115,6 +115,7 @@ int ChildProcess::Wait() {
         }
     }
     pid_ = -1;
+    endedBySignal_ = !WIFEXITED(status);
     return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
 }
 

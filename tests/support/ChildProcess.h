@@ -34,11 +34,14 @@ class ChildProcess {
     void Kill(int signal);
     // Waits for the child to end; its exit code, or 128 + signal when a signal ended it.
     int Wait();
+    // After Wait: whether a signal ended the child (rather than an exit of its own).
+    bool endedBySignal() const { return endedBySignal_; }
 
   private:
     pid_t pid_ = -1;
     int input_ = -1;
     int output_ = -1;
+    bool endedBySignal_ = false;
 };
 
 }  // namespace support
