@@ -1,6 +1,7 @@
 #include "sandbox/Catalogue.h"
 
 #include <algorithm>
+#include <charconv>
 #include <cmath>
 #include <cstdio>
 #include <random>
@@ -135,6 +136,9 @@ const std::vector<Category>& Categories() {
     };
     return categories;
 }
+
+// No nick of the catalogue holds it.
+constexpr std::string_view kOwnSellerMark = "·";
 
 const std::vector<const char*> kPrefixes = {"", "", "", "新款 ", "正品 ", "特价 ", "热卖 "};
 const std::vector<const char*> kSuffixes = {"",          "",          " 现货速发", " 正品保证",
@@ -291,8 +295,28 @@ Catalogue::Catalogue(uint64_t seed, base::TDateTime now) {
 }
 
 const Seller* Catalogue::FindSeller(std::string_view nick) const {
-    const auto found = sellerByNick_.find(std::string(nick));
-    return found == sellerByNick_.end() ? nullptr : &sellers_[found->second];
+    if (const auto found = sellerByNick_.find(std::string(nick)); found != sellerByNick_.end()) {
+        return &sellers_[found->second];
+    }
+    const size_t dot = nick.rfind(kOwnSellerMark);
+    if (dot == std::string_view::npos) {
+        return nullptr;
+    }
+    const std::string_view place = nick.substr(dot + kOwnSellerMark.size());
+    size_t index = 0;
+    const auto [end, error] = std::from_chars(place.data(), place.data() + place.size(), index);
+    const bool canonical = !place.empty() && (place.front() != '0' || place.size() == 1);
+    if (!canonical || error != std::errc() || end != place.data() + place.size() ||
+        index >= items_.size()) {
+        return nullptr;
+    }
+    const Seller& seller = sellers_[items_[index].seller];
+    return nick.substr(0, dot) == seller.nick ? &seller : nullptr;
+}
+
+std::string Catalogue::OwnSellerNick(const Item& item) const {
+    return sellers_[item.seller].nick + std::string(kOwnSellerMark) +
+           std::to_string(&item - items_.data());
 }
 
 std::vector<const Item*> Catalogue::Search(const ItemQuery& query) const {

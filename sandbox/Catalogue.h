@@ -92,7 +92,13 @@ class Catalogue {
 
     const std::vector<Item>& items() const { return items_; }
     const std::vector<Seller>& sellers() const { return sellers_; }
+    // A seller's nick, or the nick of the item's own seller (OwnSellerNick); nullptr for a nick
+    // the catalogue does not know.
     const Seller* FindSeller(std::string_view nick) const;
+
+    // The item offered by a seller of its own: its seller's nick, "·" and the item's place in the
+    // catalogue ("阳光数码·4711"). That seller has its seller's credit record.
+    std::string OwnSellerNick(const Item& item) const;
 
     std::vector<const Item*> Search(const ItemQuery& query) const;
 

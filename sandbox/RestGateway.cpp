@@ -197,7 +197,8 @@ Answer RestGateway::ErrorAnswer(int code, std::string_view message) {
     return XmlAnswer(out.Finish());
 }
 
-Answer RestGateway::Handle(std::string_view contentType, std::string_view body) const {
+Answer RestGateway::Handle(std::string_view contentType, std::string_view body,
+                           bool sellerPerItem) const {
     try {
         const Params params = DecodeParams(contentType, body);
         const std::string& appKey = Require(params, "sip_appkey");
@@ -215,7 +216,7 @@ Answer RestGateway::Handle(std::string_view contentType, std::string_view body) 
             throw BadArgument("format", "only xml is served");
         }
         if (method == "taobao.items.get") {
-            return ItemsGet(params);
+            return ItemsGet(params, sellerPerItem);
         }
         if (method == "taobao.user.get") {
             return UserGet(params);
@@ -226,7 +227,7 @@ Answer RestGateway::Handle(std::string_view contentType, std::string_view body) 
     }
 }
 
-Answer RestGateway::ItemsGet(const Params& params) const {
+Answer RestGateway::ItemsGet(const Params& params, bool sellerPerItem) const {
     const std::vector<std::string> fields = FieldsArgument(
         params,
         {"iid", "title", "nick", "type", "cid", "pic_path", "delist_time", "price", "post_fee"});
@@ -262,7 +263,8 @@ Answer RestGateway::ItemsGet(const Params& params) const {
             } else if (field == "title") {
                 out.Leaf(field, item.title);
             } else if (field == "nick") {
-                out.Leaf(field, catalogue_.sellers()[item.seller].nick);
+                out.Leaf(field, sellerPerItem ? catalogue_.OwnSellerNick(item)
+                                              : catalogue_.sellers()[item.seller].nick);
             } else if (field == "type") {
                 out.Leaf(field, item.type);
             } else if (field == "cid") {

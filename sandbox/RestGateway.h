@@ -32,13 +32,15 @@ class RestGateway {
     // pictureBase: "http://127.0.0.1:PORT", the front of every picture address.
     RestGateway(const Catalogue& catalogue, std::string pictureBase);
 
-    Answer Handle(std::string_view contentType, std::string_view body) const;
+    // sellerPerItem: every item is offered by a seller of its own.
+    Answer Handle(std::string_view contentType, std::string_view body,
+                  bool sellerPerItem = false) const;
 
     static Answer ErrorAnswer(int code, std::string_view message);
 
   private:
     using Params = std::map<std::string, std::string>;
-    Answer ItemsGet(const Params& params) const;
+    Answer ItemsGet(const Params& params, bool sellerPerItem) const;
     Answer UserGet(const Params& params) const;
 
     const Catalogue& catalogue_;

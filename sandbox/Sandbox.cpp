@@ -149,7 +149,8 @@ struct Sandbox::Impl {
     }
 
     // A POST service: the switches, else the service's own answer.
-    void Serve(Service service, httplib::Response& res, const std::function<Answer()>& own) {
+    void Serve(Service service, httplib::Response& res,
+               const std::function<Answer(const Switches&)>& own) {
         const Switches on = SwitchesOf(service);
         if (!Pause(on.latency)) {
             Write(StoppingAnswer(), res);
@@ -157,7 +158,7 @@ struct Sandbox::Impl {
         }
         std::optional<Answer> answer = Misbehave(service, on);
         if (!answer) {
-            answer = own();
+            answer = own(on);
         }
         if (on.notUtf8 && !on.hang) {
             answer->body = BreakUtf8(answer->body);
@@ -248,14 +249,17 @@ Sandbox::Impl::Impl(Options o) : options(std::move(o)), catalogue(options.seed, 
         return BeforeRouting(req, res);
     });
     server.Post("/sip/rest", [this](const httplib::Request& req, httplib::Response& res) {
-        Serve(Service::Rest, res,
-              [&] { return rest->Handle(req.get_header_value("Content-Type"), req.body); });
+        Serve(Service::Rest, res, [&](const Switches& on) {
+            return rest->Handle(req.get_header_value("Content-Type"), req.body, on.sellerPerItem);
+        });
     });
     server.Post("/searchadd.asmx", [this](const httplib::Request& req, httplib::Response& res) {
-        Serve(Service::SearchAdd, res, [&] { return soap->AddSub(ToSoapRequest(req)); });
+        Serve(Service::SearchAdd, res,
+              [&](const Switches&) { return soap->AddSub(ToSoapRequest(req)); });
     });
     server.Post("/Query.asmx", [this](const httplib::Request& req, httplib::Response& res) {
-        Serve(Service::Query, res, [&] { return soap->GetUpGradeFileList(ToSoapRequest(req)); });
+        Serve(Service::Query, res,
+              [&](const Switches&) { return soap->GetUpGradeFileList(ToSoapRequest(req)); });
     });
     server.Get(R"(/pic/(\d{1,9})\.svg)",
                [this](const httplib::Request& req, httplib::Response& res) {

@@ -30,6 +30,9 @@ struct Switches {
     bool notUtf8 = false;  // the answer re-encoded as GBK, so not valid UTF-8
     bool hang = false;     // no answer until the sandbox stops
     bool fault = false;    // REST: an error answer; SOAP: a fault; files and pictures: nothing
+    // REST: every item is offered by a seller of its own (Catalogue::OwnSellerNick), so no two
+    // items share a seller's credit lookup; nothing for the other services.
+    bool sellerPerItem = false;
     bool operator==(const Switches&) const = default;
 };
 

@@ -40,6 +40,7 @@ constexpr const char* kUsage =
     "  --not-utf8     answer with a body that is not valid UTF-8\n"
     "  --hang         never answer (until the sandbox stops)\n"
     "  --fault        REST: an error answer; SOAP: a SOAP fault\n"
+    "  --seller-per-item  REST: every item offered by a seller of its own\n"
     "\n"
     "GET /sandbox/stats shows the requests served so far. On SIGINT or SIGTERM the sandbox\n"
     "prints the same counts and ends.\n";
@@ -138,6 +139,8 @@ CommandLine Parse(const std::vector<std::string>& args) {
                 set = [](sandbox::Switches& s) { s.hang = true; };
             } else if (switchName == "fault") {
                 set = [](sandbox::Switches& s) { s.fault = true; };
+            } else if (switchName == "seller-per-item") {
+                set = [](sandbox::Switches& s) { s.sellerPerItem = true; };
             } else {
                 throw UsageError("unknown option --" + name);
             }

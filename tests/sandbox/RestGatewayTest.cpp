@@ -263,4 +263,43 @@ TEST_F(RestGatewayTest, SellersSpanEveryLevelWithScoresInsideTheirLevel) {
     EXPECT_NE(unknown.Text("msg").find("没有这个人"), std::string::npos);
 }
 
+TEST_F(RestGatewayTest, GivesEveryItemASellerOfItsOwnWhenSwitched) {
+    const auto credit = [this](const std::string& nick) {
+        const auto reply = Call(support::UserCall(nick));
+        return reply.body.substr(std::min(reply.body.find("<seller_credit>"), reply.body.size()));
+    };
+    std::vector<size_t> pageSizes;
+    sandbox::Switches switches;
+    switches.sellerPerItem = true;
+    box.SetSwitches(sandbox::Service::Rest, switches);
+    const auto own = AllItems(support::ItemsCall("保温杯", "iid,nick"), &pageSizes);
+    box.SetSwitches(sandbox::Service::Rest, {});
+    const auto shared = AllItems(support::ItemsCall("保温杯", "iid,nick"), &pageSizes);
+    ASSERT_EQ(own.size(), 350u);
+    ASSERT_EQ(shared.size(), 350u);
+
+    std::set<std::string> nicks;
+    for (size_t i = 0; i < own.size(); ++i) {
+        const std::string& nick = own[i].at("nick");
+        nicks.insert(nick);
+        ASSERT_EQ(own[i].at("iid"), shared[i].at("iid"));
+        // Its own nick, after the nick of the seller that offers it, with the same record.
+        EXPECT_TRUE(nick.starts_with(shared[i].at("nick") + "·")) << nick;
+        if (i % 25 == 0) {
+            EXPECT_EQ(credit(nick), credit(shared[i].at("nick"))) << nick;
+            EXPECT_NE(credit(nick).find("<level>"), std::string::npos) << nick;
+        }
+    }
+    EXPECT_EQ(nicks.size(), 350u);
+
+    // Only the nicks the gateway hands out are known.
+    const std::string first = own.front().at("nick");
+    const std::string seller = first.substr(0, first.find("·"));
+    for (const std::string& stranger :
+         {seller + "·", seller + "·x", seller + "·0" + first.substr(first.find("·") + 2),
+          seller + "·99999", std::string("没有这个人·1")}) {
+        EXPECT_EQ(Call(support::UserCall(stranger)).Code(), 50) << stranger;
+    }
+}
+
 }  // namespace
