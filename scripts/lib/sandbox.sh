@@ -13,6 +13,9 @@ port=""
 start_sandbox() {
   local dir=$1
   shift
+  # Emptied here, not by the redirection below: that happens in the background, so the loop
+  # could still read the port of a sandbox started before in the same directory.
+  : >"$dir/sandbox.out"
   "$build/sandbox/qvsandbox" --port 0 --report-log "$dir/reports.jsonl" "$@" \
     >"$dir/sandbox.out" 2>"$dir/sandbox.err" &
   sandbox_pid=$!
