@@ -1,6 +1,7 @@
 #pragma once
 
 #include "window/DottedLine.h"
+#include "window/HintLabel.h"
 #include "window/HtmlView.h"
 #include "window/LinkLabel.h"
 #include "window/NumberBox.h"
@@ -44,11 +45,11 @@ enum ControlFlags : unsigned {
 
 // The form field that receives a control; its type decides the control's class.
 template <typename Form>
-using ControlMember = std::variant<QLabel * Form::*, LinkLabel * Form::*, PictureButton * Form::*,
-                                   QLineEdit * Form::*, QSpinBox * Form::*, NumberBox * Form::*,
-                                   QCheckBox * Form::*, QGroupBox * Form::*, DottedLine * Form::*,
-                                   QSlider * Form::*, QProgressBar * Form::*, HtmlView * Form::*,
-                                   Panel * Form::*, QPushButton * Form::*>;
+using ControlMember = std::variant<QLabel * Form::*, LinkLabel * Form::*, HintLabel * Form::*,
+                                   PictureButton * Form::*, QLineEdit * Form::*, QSpinBox * Form::*,
+                                   NumberBox * Form::*, QCheckBox * Form::*, QGroupBox * Form::*,
+                                   DottedLine * Form::*, QSlider * Form::*, QProgressBar * Form::*,
+                                   HtmlView * Form::*, Panel * Form::*, QPushButton * Form::*>;
 
 // One row of a window's control table. Positions are relative to the parent, in
 // device-independent pixels; a width or height of 0 takes the control's natural size.

@@ -46,6 +46,8 @@ LocalPage::LocalPage(BrowserHook openInBrowser, QObject* parent)
     : QWebEnginePage(parent), openInBrowser_(std::move(openInBrowser)) {
     settings()->setAttribute(QWebEngineSettings::JavascriptEnabled, false);
     settings()->setAttribute(QWebEngineSettings::JavascriptCanOpenWindows, false);
+    // The result page is a local file that shows the items' pictures from the marketplace.
+    settings()->setAttribute(QWebEngineSettings::LocalContentCanAccessRemoteUrls, true);
 }
 
 bool LocalPage::acceptNavigationRequest(const QUrl& url, NavigationType type, bool) {

@@ -27,6 +27,7 @@ namespace window {
 
 class DottedLine;
 class EngineRelay;
+class HintLabel;
 class LinkLabel;
 class NumberBox;
 class Panel;
@@ -96,10 +97,10 @@ class TLumiskSearch : public QWidget {
     QSlider* tbSellerCredit = nullptr;
     QCheckBox* cbAllwaysSearch = nullptr;
     QLabel* labYJSJ = nullptr;
-    QLabel* labWarning = nullptr;
-    QLabel* labNullSearch = nullptr;
+    HintLabel* labWarning = nullptr;
+    HintLabel* labNullSearch = nullptr;
     // Why the last search failed; shown like the other hints.
-    QLabel* labSearchFailed = nullptr;
+    HintLabel* labSearchFailed = nullptr;
 
     Panel* panSearching = nullptr;
     QLabel* labStep1 = nullptr;

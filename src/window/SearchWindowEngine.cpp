@@ -2,6 +2,7 @@
 
 #include "window/ControlTable.h"
 #include "window/EngineRelay.h"
+#include "window/HintLabel.h"
 #include "window/SearchWindow.h"
 #include "window/WorkFiles.h"
 
@@ -39,7 +40,8 @@ void TLumiskSearch::StartSearch() {
     if (searching_) {
         return;
     }
-    for (QLabel* hint : {labYJSJ, labWarning, labNullSearch, labNeedKey, labSearchFailed}) {
+    for (QLabel* hint : std::initializer_list<QLabel*>{labYJSJ, labWarning, labNullSearch,
+                                                       labNeedKey, labSearchFailed}) {
         hint->hide();
     }
     const bool high = cbHighSearch->isChecked();
@@ -152,9 +154,8 @@ void TLumiskSearch::ShowNothingFound() {
 void TLumiskSearch::ShowFailed(std::string reason) {
     EndSearch();
     ShowPanel(1);
-    labSearchFailed->setText(
-        QStringLiteral("VEXMOOR提示您：本次检索没有完成，原因是：%1。请稍后再试一次。")
-            .arg(QString::fromStdString(reason)));
+    labSearchFailed->setText(QStringLiteral("VEXMOOR提示您：本次检索失败，没有完成。原因：%1")
+                                 .arg(QString::fromStdString(reason)));
     labSearchFailed->show();
 }
 

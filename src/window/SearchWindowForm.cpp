@@ -19,7 +19,7 @@ using Row = ControlRow<TLumiskSearch>;
 using W = TLumiskSearch;
 using enum TextColour;
 
-// The blank runs place the line breaks inside the word-wrapped hints.
+// The blank runs place the line breaks inside the word-wrapped hints (see HintLabel).
 std::string WarningText() {
     return "VEXMOOR提示您：符合您选择的关键字的商品数量过多，请参照 [关键字选" +
            std::string(29, ' ') + "择经验] 选择更加适合的关键字组合！\r" + std::string(26, ' ') +
@@ -104,7 +104,7 @@ std::vector<Row> Controls() {
          kPlain},
         {&W::lab_GoodsCount1, "lab_GoodsCount1", "panSearching", 344, 224, 0, 0, "0", "", Green,
          kBold | kAutoSize},
-        {&W::labStatus, "labStatus", "panSearching", 64, 256, 593, 13, "", "", Yellow, kPlain},
+        {&W::labStatus, "labStatus", "panSearching", 64, 256, 593, 16, "", "", Yellow, kPlain},
         {&W::pBarSearch, "pBarSearch", "panSearching", 64, 272, 593, 33, "", "", Default, kPlain},
 
         {&W::labInfo_3, "labInfo_3", "panCommendList", 16, 8, 0, 0, "本次总共检索了商品", "", Light,

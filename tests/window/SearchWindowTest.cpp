@@ -3,6 +3,7 @@
 #include "WindowTestSupport.h"
 
 #include "TempDir.h"
+#include "window/HintLabel.h"
 #include "window/LinkLabel.h"
 #include "window/MsgWindow.h"
 #include "window/NumberBox.h"
@@ -74,6 +75,8 @@ class SearchWindowTest : public QObject {
     void placeholderGoesOnFirstFocusAndNeverComesBack();
     void advancedCriteriaRememberWhichControlsWereEnabled();
     void sliderShowsTheLevelPictureOrTheErrorBox();
+    void hintsShowTheirLineBreaks_data();
+    void hintsShowTheirLineBreaks();
     void numberBoxesShowThousandsSeparators_data();
     void numberBoxesShowThousandsSeparators();
     void linkLabelOpensTheSiteAndTurnsPurpleWhenOpened();
@@ -451,6 +454,10 @@ void SearchWindowTest::tooManyHitsReturnsToTheSearchPanelWithTheEstimate() {
              QStringLiteral("VEXMOOR提示您：符合您选择的关键字的商品数量过多，请参照 [关键字选") +
                  QString(29, ' ') + QStringLiteral("择经验] 选择更加适合的关键字组合！\r") +
                  QString(26, ' ') + QStringLiteral("或者在 [更多条件] 下勾选上 [强制检索] ！"));
+    QCOMPARE(window::HintLabel::ShownText(window.labWarning->text()),
+             QStringLiteral("VEXMOOR提示您：符合您选择的关键字的商品数量过多，请参照 "
+                            "[关键字选择经验] 选择更加适合的关键字组合！\n") +
+                 QString(26, ' ') + QStringLiteral("或者在 [更多条件] 下勾选上 [强制检索] ！"));
     QCOMPARE(window.editKey->text(), QStringLiteral("手机"));
 
     // The next start hides the hints again.
@@ -491,7 +498,7 @@ void SearchWindowTest::failedSearchReturnsWithItsReasonAndKeepsTheKeyword() {
     QCOMPARE(window.labSearchFailed->palette().color(QPalette::WindowText),
              window.labNullSearch->palette().color(QPalette::WindowText));
     const QString hint = window.labSearchFailed->text();
-    QVERIFY2(hint.contains(QStringLiteral("检索没有完成")), qPrintable(hint));
+    QVERIFY2(hint.contains(QStringLiteral("检索失败")), qPrintable(hint));
     QVERIFY2(
         hint.contains(QStringLiteral("cannot replace /home/x/Commend.html: Permission denied")),
         qPrintable(hint));
@@ -665,6 +672,28 @@ void SearchWindowTest::sliderShowsTheLevelPictureOrTheErrorBox() {
 
     Search(QStringLiteral("手机"));
     QCOMPARE(recorder_.starts.at(0).minLevel, 7);
+}
+
+void SearchWindowTest::hintsShowTheirLineBreaks_data() {
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("shown");
+    QTest::newRow("a blank run that placed a break") << "请参照 [关键字选   择经验]"
+                                                     << "请参照 [关键字选择经验]";
+    QTest::newRow("single blanks stay") << "[更多条件] 下勾选上"
+                                        << "[更多条件] 下勾选上";
+    QTest::newRow("carriage return") << "组合！\r或者"
+                                     << "组合！\n或者";
+    QTest::newRow("carriage return and line feed") << "组合！\r\n或者"
+                                                   << "组合！\n或者";
+    QTest::newRow("indentation stays") << "组合！\r   或者"
+                                       << "组合！\n   或者";
+    QTest::newRow("at the start") << "  或者"
+                                  << "  或者";
+}
+
+void SearchWindowTest::hintsShowTheirLineBreaks() {
+    QFETCH(QString, text);
+    QTEST(window::HintLabel::ShownText(text), "shown");
 }
 
 void SearchWindowTest::numberBoxesShowThousandsSeparators_data() {
