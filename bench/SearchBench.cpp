@@ -1,8 +1,8 @@
 // CPU cost of the engine's own steps: scoring and ranking, and the recommendation page.
 
+#include "base/AtomicFile.h"
 #include "base/DateTime.h"
 #include "search/CommendPage.h"
-#include "search/ReplaceFile.h"
 #include "search/Scoring.h"
 
 #include <benchmark/benchmark.h>
@@ -80,7 +80,7 @@ void BM_WritePage(benchmark::State& state) {
     const search::TPageCriteria criteria{"诺基亚+N95", "100", "2000",
                                          static_cast<int32_t>(state.range(0)), 0};
     for (auto _ : state) {
-        search::ReplaceFile(dir / "Commend.html", search::CommendPageBytes(criteria, items, kNow));
+        base::ReplaceFile(dir / "Commend.html", search::CommendPageBytes(criteria, items, kNow));
     }
     std::filesystem::remove_all(dir);
     state.SetItemsProcessed(state.iterations() * state.range(0));

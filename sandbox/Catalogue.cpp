@@ -141,13 +141,14 @@ const std::vector<const char*> kSuffixes = {"",          "",          " 现货�
                                             " 假一赔十", " 厂家直销", " 限时特价"};
 const std::vector<const char*> kModels = {"", "", "S9", "M3", "X7 Pro", "A5", "Mini"};
 
-// 20 x 21 nicks; some carry Latin letters and blanks, as real nicks do.
+// 20 x 21 nicks; some carry Latin letters, blanks and the form's own "&" and "=", as real nicks
+// can.
 const std::vector<const char*> kNickHeads = {
     "阳光", "星辰", "小鱼儿", "淘淘", "暖暖", "lucky", "晴天", "木子", "七月", "花间",
     "老王", "蓝莓", "云朵",   "果果", "清风", "Mia",   "糖糖", "阿杰", "小熊", "青青"};
 const std::vector<const char*> kNickTails = {
     "数码",   "小铺",    "的店", "精品店", "专营店", "旗舰店", " shop",
-    "百货",   "杂货铺",  "小店", "优品",   "家居馆", "工作室", "2008",
+    "百货",   "杂货铺",  "小店", "优品",   "家居馆", "工作室", "好物=实惠&放心",
     "外贸店", " 的小店", "妈妈", "优选",   "潮流馆", "直营",   "良品"};
 
 uint64_t Mix(uint64_t x) {

@@ -1,8 +1,9 @@
 #include "base/Curl.h"
 
+#include <algorithm>
 #include <mutex>
 #include <new>
-#include <stdexcept>
+#include <utility>
 
 namespace base {
 
@@ -16,13 +17,93 @@ void InitCurlOnce() {
     }
 }
 
-void AppendHeader(CurlHeaderList& list, const std::string& line) {
-    curl_slist* grown = curl_slist_append(list.get(), line.c_str());
-    if (grown == nullptr) {
-        throw std::bad_alloc();
+CurlEasy::CurlEasy() {
+    InitCurlOnce();
+    handle_.reset(curl_easy_init());
+    if (!handle_) {
+        throw std::runtime_error("libcurl cannot create a transfer handle");
     }
-    list.release();
-    list.reset(grown);
+    SetOwnOptions();
+}
+
+CurlEasy::~CurlEasy() = default;
+
+void CurlEasy::Check(CURLcode result) {
+    if (result != CURLE_OK) {
+        throw std::runtime_error(std::string("libcurl rejected a transfer option: ") +
+                                 curl_easy_strerror(result));
+    }
+}
+
+void CurlEasy::SetOwnOptions() {
+    Set(CURLOPT_ERRORBUFFER, errorText_);
+    Set(CURLOPT_WRITEFUNCTION, &CurlEasy::WriteBody);
+    Set(CURLOPT_WRITEDATA, this);
+    // Time-outs must not raise signals: transfers run on worker threads.
+    Set(CURLOPT_NOSIGNAL, 1L);
+}
+
+void CurlEasy::Reset() {
+    curl_easy_reset(handle_.get());
+    headers_.reset();
+    SetOwnOptions();
+}
+
+void CurlEasy::SetHeaders(const std::vector<std::string>& lines) {
+    std::unique_ptr<curl_slist, SlistFree> list;
+    for (const std::string& line : lines) {
+        curl_slist* grown = curl_slist_append(list.get(), line.c_str());
+        if (grown == nullptr) {
+            throw std::bad_alloc();
+        }
+        list.release();
+        list.reset(grown);
+    }
+    Set(CURLOPT_HTTPHEADER, list.get());
+    headers_ = std::move(list);
+}
+
+void CurlEasy::SetTimeouts(const CurlTimeouts& timeouts) {
+    Set(CURLOPT_CONNECTTIMEOUT_MS, static_cast<long>(timeouts.connect.count()));
+    Set(CURLOPT_TIMEOUT_MS, static_cast<long>(timeouts.total.count()));
+    Set(CURLOPT_LOW_SPEED_LIMIT, 1L);
+    Set(CURLOPT_LOW_SPEED_TIME,
+        static_cast<long>(std::max<std::chrono::seconds::rep>(timeouts.stall.count(), 1)));
+}
+
+size_t CurlEasy::WriteBody(char* data, size_t size, size_t count, void* self) noexcept {
+    auto* easy = static_cast<CurlEasy*>(self);
+    const size_t bytes = size * count;
+    try {
+        if (!easy->sink_ || easy->sink_(std::string_view(data, bytes))) {
+            return bytes;
+        }
+    } catch (...) {
+        easy->sinkError_ = std::current_exception();
+    }
+    return CURL_WRITEFUNC_ERROR;
+}
+
+CURLcode CurlEasy::Perform(BodySink sink) {
+    sink_ = std::move(sink);
+    sinkError_ = nullptr;
+    errorText_[0] = '\0';
+    const CURLcode code = curl_easy_perform(handle_.get());
+    sink_ = nullptr;
+    if (sinkError_) {
+        std::rethrow_exception(std::exchange(sinkError_, nullptr));
+    }
+    return code;
+}
+
+std::string CurlEasy::ErrorText(CURLcode code) const {
+    return errorText_[0] != '\0' ? errorText_ : curl_easy_strerror(code);
+}
+
+long CurlEasy::ResponseCode() const {
+    long status = 0;
+    curl_easy_getinfo(handle_.get(), CURLINFO_RESPONSE_CODE, &status);
+    return status;
 }
 
 }  // namespace base

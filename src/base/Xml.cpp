@@ -1,11 +1,13 @@
 #include "base/Xml.h"
 
+#include <libxml/entities.h>
 #include <libxml/parser.h>
 #include <libxml/xmlerror.h>
 #include <libxml/xmlsave.h>
 
 #include <climits>
 #include <mutex>
+#include <new>
 
 namespace base {
 namespace {
@@ -17,19 +19,37 @@ struct FirstError {
     int column = 0;
 };
 
-void CollectFirstError(void* context, xmlErrorPtr error) {
+// Called by libxml2, so nothing may leave it: a message that cannot be copied is left empty,
+// which still fails the parse.
+void CollectFirstError(void* context, xmlErrorPtr error) noexcept {
     auto* first = static_cast<FirstError*>(context);
     if (first->seen || error == nullptr || error->level < XML_ERR_ERROR) {
         return;
     }
     first->seen = true;
-    first->message = error->message != nullptr ? error->message : "unknown XML error";
-    while (!first->message.empty() &&
-           (first->message.back() == '\n' || first->message.back() == '\r')) {
-        first->message.pop_back();
-    }
     first->line = error->line;
     first->column = error->int2;
+    try {
+        first->message = error->message != nullptr ? error->message : "unknown XML error";
+        while (!first->message.empty() &&
+               (first->message.back() == '\n' || first->message.back() == '\r')) {
+            first->message.pop_back();
+        }
+    } catch (...) {
+        first->message.clear();
+    }
+}
+
+struct ParserContextFree {
+    void operator()(xmlParserCtxtPtr context) const { xmlFreeParserCtxt(context); }
+};
+
+// Called by the parser right after the name of a document type declaration, before its internal
+// subset: stopping here means no entity of it is ever declared, let alone expanded.
+void StopAtDoctype(void* context, const xmlChar*, const xmlChar*, const xmlChar*) noexcept {
+    auto* parser = static_cast<xmlParserCtxtPtr>(context);
+    *static_cast<bool*>(parser->_private) = true;
+    xmlStopParser(parser);
 }
 
 // libxml2 keeps the error handler per thread; put back whatever was there before.
@@ -79,6 +99,9 @@ void DropBlankText(xmlNodePtr parent) {
 XmlParseError::XmlParseError(std::string reason, int line, int column)
     : std::runtime_error(reason), reason_(std::move(reason)), line_(line), column_(column) {}
 
+XmlDoctypeError::XmlDoctypeError()
+    : XmlParseError("the document carries a document type declaration", 1, 0) {}
+
 XmlValueError::XmlValueError()
     : std::runtime_error("Element does not contain a single text node") {}
 
@@ -95,14 +118,27 @@ XmlDocument XmlDocument::Parse(std::string_view bytes, const XmlParseOptions& op
     if (bytes.size() > static_cast<size_t>(INT_MAX)) {
         throw XmlParseError("document too large", 0, 0);
     }
+    const std::unique_ptr<xmlParserCtxt, ParserContextFree> parser(xmlNewParserCtxt());
+    if (!parser) {
+        throw std::bad_alloc();
+    }
+    bool doctype = false;
+    if (options.refuseDoctype) {
+        parser->_private = &doctype;
+        parser->sax->internalSubset = StopAtDoctype;
+    }
     FirstError first;
     xmlDocPtr doc = nullptr;
     {
         ErrorHandlerScope scope(&first);
-        doc =
-            xmlReadMemory(bytes.data(), static_cast<int>(bytes.size()), nullptr,
-                          options.forcedEncoding.empty() ? nullptr : options.forcedEncoding.c_str(),
-                          XML_PARSE_NONET | XML_PARSE_NOWARNING);
+        doc = xmlCtxtReadMemory(
+            parser.get(), bytes.data(), static_cast<int>(bytes.size()), nullptr,
+            options.forcedEncoding.empty() ? nullptr : options.forcedEncoding.c_str(),
+            XML_PARSE_NONET | XML_PARSE_NOWARNING);
+    }
+    if (doctype) {
+        xmlFreeDoc(doc);
+        throw XmlDoctypeError();
     }
     if (doc == nullptr || first.seen) {
         xmlFreeDoc(doc);
@@ -110,7 +146,8 @@ XmlDocument XmlDocument::Parse(std::string_view bytes, const XmlParseOptions& op
             first.message = "Document is empty";
             first.line = 1;
         }
-        throw XmlParseError(first.message, first.line, first.column);
+        throw XmlParseError(first.message.empty() ? "unknown XML error" : first.message, first.line,
+                            first.column);
     }
     XmlDocument result(doc);
     if (options.dropBlankText) {
@@ -130,6 +167,16 @@ std::string XmlDocument::ToUtf8() const {
     std::string text(reinterpret_cast<const char*>(buffer), static_cast<size_t>(size));
     xmlFree(buffer);
     return text;
+}
+
+std::string XmlEscape(std::string_view text) {
+    const std::unique_ptr<xmlChar, decltype(xmlFree)> escaped(
+        xmlEncodeSpecialChars(nullptr, reinterpret_cast<const xmlChar*>(std::string(text).c_str())),
+        xmlFree);
+    if (!escaped) {
+        throw std::bad_alloc();
+    }
+    return reinterpret_cast<const char*>(escaped.get());
 }
 
 std::string NodeName(const xmlNode* node) {

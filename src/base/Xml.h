@@ -25,6 +25,13 @@ class XmlParseError : public std::runtime_error {
     int column_;
 };
 
+// A document refused because it carries a document type declaration: what such a declaration
+// may define (entities that expand a small document into gigabytes of text) is never read.
+class XmlDoctypeError : public XmlParseError {
+  public:
+    XmlDoctypeError();
+};
+
 // A value read from an element that holds something other than one text or CDATA node.
 class XmlValueError : public std::runtime_error {
   public:
@@ -34,16 +41,19 @@ class XmlValueError : public std::runtime_error {
 struct XmlParseOptions {
     // Decode as this encoding whatever the document declares; empty: by its own declaration
     // (UTF-8 when it declares none).
-    std::string forcedEncoding;
+    std::string forcedEncoding{};
     // Drop text nodes that hold only blanks, tabs and line breaks, as the element-only
     // documents of the marketplace and the update lists are meant to be read.
     bool dropBlankText = true;
+    // Refuse any document type declaration before anything it declares is read, as SOAP does.
+    bool refuseDoctype = false;
 };
 
 // An owned libxml2 document. Never reads the network or external entities.
 class XmlDocument {
   public:
-    // Throws XmlParseError when bytes are not a well-formed document (an empty text included).
+    // Throws XmlParseError when bytes are not a well-formed document (an empty text included),
+    // XmlDoctypeError when the options refuse its document type declaration.
     static XmlDocument Parse(std::string_view bytes, const XmlParseOptions& options = {});
 
     xmlNodePtr Root() const;
@@ -71,6 +81,10 @@ xmlNodePtr FindChild(const xmlNode* parent, std::string_view name);
 // the text when it holds one text or CDATA node; anything else throws XmlValueError
 // ("Element does not contain a single text node").
 std::optional<std::string> ElementValue(const xmlNode* element);
+
+// Text as XML character data or an attribute value: & < > " as entities, a carriage return as
+// "&#13;" so that a reader's line-end normalisation keeps it. Throws std::bad_alloc.
+std::string XmlEscape(std::string_view text);
 
 // Makes libxml2 decode the label GB2312 as GBK, as browsers and Windows do. Idempotent; Parse
 // calls it, so only code that uses libxml2 directly needs it.

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "base/DateTime.h"
+#include "marketplace/GatewayUrl.h"
 #include "marketplace/unit_TaoBaoHTTPClient.h"
 
 #include <libxml/tree.h>
@@ -11,9 +12,6 @@
 #include <vector>
 
 namespace marketplace {
-
-// The marketplace gateway built into the programs (fixed when the build is configured).
-extern const char* const kGatewayUrl;
 
 // What every signed gateway call needs: credentials, time stamp, signature, transport and the
 // node readers. A call object serves exactly one request.

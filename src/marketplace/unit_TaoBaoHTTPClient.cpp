@@ -1,13 +1,8 @@
 #include "marketplace/unit_TaoBaoHTTPClient.h"
 
+#include "base/Curl.h"
 #include "base/Encoding.h"
 
-#include "base/Curl.h"
-
-#include <curl/curl.h>
-
-#include <algorithm>
-#include <mutex>
 #include <new>
 #include <stdexcept>
 
@@ -34,113 +29,60 @@ CurlText UrlPart(CURLU* url, CURLUPart part, unsigned int flags = 0) {
     return CurlText(text);
 }
 
-size_t CollectAnswer(char* data, size_t size, size_t count, void* user) {
-    auto* answer = static_cast<std::string*>(user);
-    const size_t bytes = size * count;
-    if (bytes > kMaxAnswerBytes - answer->size()) {
-        return 0;  // curl ends the transfer with a write error
-    }
-    try {
-        answer->append(data, bytes);
-    } catch (const std::bad_alloc&) {
-        return 0;
-    }
-    return bytes;
-}
-
-template <typename T>
-void Set(CURL* curl, CURLoption option, T value) {
-    const CURLcode result = curl_easy_setopt(curl, option, value);
-    if (result != CURLE_OK) {
-        throw std::runtime_error(std::string("libcurl rejected a transfer option: ") +
-                                 curl_easy_strerror(result));
-    }
-}
-
-// The handle keeps pointers to the header list, body and answer of one request; clear them
-// when the request is over so nothing dangles.
-class RequestScope {
-  public:
-    explicit RequestScope(CURL* curl) : curl_(curl) {}
-    ~RequestScope() {
-        curl_easy_setopt(curl_, CURLOPT_HTTPHEADER, nullptr);
-        curl_easy_setopt(curl_, CURLOPT_POSTFIELDS, nullptr);
-        curl_easy_setopt(curl_, CURLOPT_WRITEDATA, nullptr);
-    }
-    RequestScope(const RequestScope&) = delete;
-    RequestScope& operator=(const RequestScope&) = delete;
-
-  private:
-    CURL* curl_;
-};
-
 }  // namespace
 
-void THTTPClient::CurlCleanup::operator()(void* curl) const {
-    curl_easy_cleanup(static_cast<CURL*>(curl));
-}
-
 THTTPClient::THTTPClient(std::string GatewayUrl)
-    : url_(std::move(GatewayUrl)), host_(HostHeader(url_)) {
-    base::InitCurlOnce();
-    curl_.reset(curl_easy_init());
-    if (!curl_) {
-        throw std::runtime_error("libcurl cannot create a transfer handle");
-    }
-    CURL* curl = static_cast<CURL*>(curl_.get());
-    Set(curl, CURLOPT_URL, url_.c_str());
-    Set(curl, CURLOPT_PROTOCOLS_STR, "http,https");
-    Set(curl, CURLOPT_POST, 1L);
-    Set(curl, CURLOPT_HTTP_VERSION, static_cast<long>(CURL_HTTP_VERSION_1_0));
-    Set(curl, CURLOPT_FOLLOWLOCATION, 0L);
+    : url_(std::move(GatewayUrl)),
+      host_(HostHeader(url_)),
+      curl_(std::make_unique<base::CurlEasy>()) {
+    curl_->Set(CURLOPT_URL, url_.c_str());
+    curl_->Set(CURLOPT_PROTOCOLS_STR, "http,https");
+    curl_->Set(CURLOPT_POST, 1L);
+    curl_->Set(CURLOPT_HTTP_VERSION, static_cast<long>(CURL_HTTP_VERSION_1_0));
+    curl_->Set(CURLOPT_FOLLOWLOCATION, 0L);
     // The gateway is reached directly, whatever proxy the environment names.
-    Set(curl, CURLOPT_PROXY, "");
-    // Time-outs must not raise signals: requests run on worker threads.
-    Set(curl, CURLOPT_NOSIGNAL, 1L);
-    Set(curl, CURLOPT_WRITEFUNCTION, &CollectAnswer);
-    SetTimeouts(THTTPTimeouts{});
+    curl_->Set(CURLOPT_PROXY, "");
+    curl_->Set(CURLOPT_MAXFILESIZE_LARGE, static_cast<curl_off_t>(kMaxAnswerBytes));
+    SetTimeouts(kDefaultTimeouts);
 }
 
 THTTPClient::~THTTPClient() = default;
 
-void THTTPClient::SetTimeouts(const THTTPTimeouts& timeouts) {
-    CURL* curl = static_cast<CURL*>(curl_.get());
-    Set(curl, CURLOPT_CONNECTTIMEOUT_MS, static_cast<long>(timeouts.connect.count()));
-    Set(curl, CURLOPT_TIMEOUT_MS, static_cast<long>(timeouts.total.count()));
-    Set(curl, CURLOPT_LOW_SPEED_LIMIT, 1L);
-    Set(curl, CURLOPT_LOW_SPEED_TIME,
-        static_cast<long>(std::max<std::chrono::seconds::rep>(timeouts.stall.count(), 1)));
+void THTTPClient::SetTimeouts(const base::CurlTimeouts& timeouts) {
+    curl_->SetTimeouts(timeouts);
 }
 
 std::string THTTPClient::PostRequest(const std::string& Body) {
-    CURL* curl = static_cast<CURL*>(curl_.get());
     // An empty "Host:" first switches off curl's own Host line, so that every line below goes
     // out in exactly this order and nothing else is added.
-    base::CurlHeaderList headers;
-    base::AppendHeader(headers, "Host:");
-    base::AppendHeader(headers, "Connection: keep-alive");
-    base::AppendHeader(headers, "Content-Type: application/x-www-form-urlencoded");
-    base::AppendHeader(headers, "Content-Length: " + std::to_string(Body.size()));
-    base::AppendHeader(headers, "Host: " + host_);
-    base::AppendHeader(headers, "Accept: text/html,*.*");
-    base::AppendHeader(headers, "User-Agent: Mozilla/3.0 (compatible; Indy Library)");
-
+    curl_->SetHeaders({
+        "Host:",
+        "Connection: keep-alive",
+        "Content-Type: application/x-www-form-urlencoded",
+        "Content-Length: " + std::to_string(Body.size()),
+        "Host: " + host_,
+        "Accept: text/html,*.*",
+        "User-Agent: Mozilla/3.0 (compatible; Indy Library)",
+    });
+    curl_->Set(CURLOPT_POSTFIELDS, Body.data());
+    curl_->Set(CURLOPT_POSTFIELDSIZE_LARGE, static_cast<curl_off_t>(Body.size()));
     std::string answer;
-    const RequestScope scope(curl);
-    Set(curl, CURLOPT_HTTPHEADER, headers.get());
-    Set(curl, CURLOPT_POSTFIELDS, Body.data());
-    Set(curl, CURLOPT_POSTFIELDSIZE_LARGE, static_cast<curl_off_t>(Body.size()));
-    Set(curl, CURLOPT_WRITEDATA, &answer);
-    if (curl_easy_perform(curl) != CURLE_OK) {
+    const CURLcode code = curl_->Perform([&answer](std::string_view piece) {
+        if (piece.size() > kMaxAnswerBytes - answer.size()) {
+            return false;
+        }
+        answer += piece;
+        return true;
+    });
+    if (code != CURLE_OK) {
         return "";
     }
-    long status = 0;
-    curl_easy_getinfo(curl, CURLINFO_RESPONSE_CODE, &status);
+    const long status = curl_->ResponseCode();
     if (status < 200 || status > 299) {
         return "";
     }
     curl_header* location = nullptr;
-    if (curl_easy_header(curl, "Location", 0, CURLH_HEADER, -1, &location) == CURLHE_OK) {
+    if (curl_easy_header(curl_->get(), "Location", 0, CURLH_HEADER, -1, &location) == CURLHE_OK) {
         return "";
     }
     if (!base::IsValidUtf8(answer)) {
@@ -157,7 +99,7 @@ std::string THTTPClient::UrlEncode(std::string_view Text) {
         const auto byte = static_cast<unsigned char>(c);
         const bool plain = (byte >= 'A' && byte <= 'Z') || (byte >= 'a' && byte <= 'z') ||
                            (byte >= '0' && byte <= '9') || byte == '-' || byte == '.' ||
-                           byte == '_' || byte == '&' || byte == '=';
+                           byte == '_';
         if (plain) {
             encoded += c;
         } else if (byte == ' ') {

@@ -1,19 +1,17 @@
 #pragma once
 
+#include "base/CurlTimeouts.h"
+
 #include <chrono>
 #include <memory>
 #include <string>
 #include <string_view>
 
-namespace marketplace {
+namespace base {
+class CurlEasy;
+}
 
-// How long a request may take before it counts as a transport failure.
-struct THTTPTimeouts {
-    std::chrono::milliseconds connect{10'000};
-    // No byte received for this long (whole seconds; at least one).
-    std::chrono::seconds stall{30};
-    std::chrono::milliseconds total{120'000};
-};
+namespace marketplace {
 
 // The gateway's transport: one form post, an answer that is UTF-8 or nothing.
 class THTTPClient {
@@ -25,26 +23,29 @@ class THTTPClient {
     THTTPClient& operator=(const THTTPClient&) = delete;
 
     // The answer body, or "" on any failure: no connection, a status outside 2xx, a Location
-    // header, a time-out, a broken answer, a body that is not valid UTF-8.
+    // header, a time-out, a broken answer, an answer over 32 MiB, a body that is not valid
+    // UTF-8. Blocks for the whole exchange. Throws only when it cannot try at all:
+    // std::bad_alloc when memory runs out, std::runtime_error when libcurl refuses an option.
     std::string PostRequest(const std::string& Body);
 
+    // The form encoding of each byte: letters, digits, "-", "." and "_" stay, a blank becomes
+    // "+", every other byte "%XX" with uppercase digits ("&" and "=" included, so that a value
+    // cannot split the form).
     static std::string UrlEncode(std::string_view Text);
 
-    // Tests and tools shorten these; the defaults are what the programs use.
-    void SetTimeouts(const THTTPTimeouts& timeouts);
+    // Tests and tools shorten these; kDefaultTimeouts is what the programs use.
+    void SetTimeouts(const base::CurlTimeouts& timeouts);
+
+    static constexpr base::CurlTimeouts kDefaultTimeouts{.total = std::chrono::seconds(120)};
 
     // The value of the Host line for a gateway address: the host name, followed by ":port"
     // only when the address names a port other than its scheme's default.
     static std::string HostHeader(std::string_view url);
 
   private:
-    struct CurlCleanup {
-        void operator()(void* curl) const;
-    };
-
     std::string url_;
     std::string host_;
-    std::unique_ptr<void, CurlCleanup> curl_;  // CURL*
+    std::unique_ptr<base::CurlEasy> curl_;
 };
 
 }  // namespace marketplace

@@ -13,8 +13,17 @@ namespace platform {
 // none blocked. It is never the caller's child, so it leaves no zombie behind and outlives the
 // caller. Failure (a missing file, no permission, not a program) is reported, never thrown.
 //
-// Safe to call from a program with other threads running: the work done between fork and exec
-// touches nothing another thread may hold.
+// Safe to call from a program with other threads running, and from any of its threads. The
+// intermediate process is a copy of the caller with only the calling thread in it, so a lock
+// that another thread held at the fork (malloc's, stdio's, any mutex) stays locked there for
+// good; it therefore calls only async-signal-safe functions, which take no such lock:
+// sigaction, pthread_sigmask, posix_spawn (a clone with its own stack and exec, no allocation),
+// write and _exit. Everything that allocates (the argument vector, the spawn attributes and file
+// actions, the pipe) is made before the fork. All signals are blocked across the fork and while
+// the intermediate resets every handler of the caller to the default, so no handler written for
+// the caller runs in the copy; the caller's mask is restored in the caller right after the fork
+// and in the intermediate before it ends. The caller's other threads keep their masks and
+// receive signals as usual meanwhile.
 Result StartProgram(const std::string& path);
 
 }  // namespace platform

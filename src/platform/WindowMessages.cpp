@@ -23,6 +23,14 @@ namespace {
 // drops it and serves the next one.
 constexpr int kRequestTimeoutMs = 5000;
 
+// Out of descriptors or memory, accept fails while the waiting connection keeps the socket
+// readable: without a pause the listener would spin on a core until something is freed.
+constexpr int kBackOffMs = 100;
+
+bool OutOfResources(int error) {
+    return error == EMFILE || error == ENFILE || error == ENOBUFS || error == ENOMEM;
+}
+
 sockaddr_un SocketAddress(const std::filesystem::path& path) {
     sockaddr_un address{};
     address.sun_family = AF_UNIX;
@@ -150,8 +158,19 @@ void WindowMessageListener::Serve() {
         const UniqueFd connection(accept4(listenFd_.get(), nullptr, nullptr, SOCK_CLOEXEC));
         if (connection.valid()) {
             ServeConnection(connection);
+        } else if (OutOfResources(errno) && StopRequestedWithin(kBackOffMs)) {
+            return;
         }
     }
+}
+
+bool WindowMessageListener::StopRequestedWithin(int milliseconds) const {
+    pollfd stop{stopFd_.get(), POLLIN, 0};
+    int ready = 0;
+    do {
+        ready = poll(&stop, 1, milliseconds);
+    } while (ready < 0 && errno == EINTR);
+    return ready > 0;
 }
 
 void WindowMessageListener::ServeConnection(const UniqueFd& connection) {

@@ -35,6 +35,9 @@ struct WindowMessage {
 // handler that ends the process (_exit) is "handled" as well. A program with an event loop
 // hands the message on to its own thread from there. The handler must not destroy its listener.
 //
+// While the process is out of descriptors, the listener pauses between attempts to accept, and
+// serves the waiting sender once a descriptor is free again.
+//
 // A socket name left behind by a crashed listener is replaced. While another live listener
 // holds the same class name and title, construction throws std::runtime_error, as it does when
 // the socket cannot be set up.
@@ -55,6 +58,8 @@ class WindowMessageListener {
   private:
     void Serve();
     void ServeConnection(const UniqueFd& connection);
+    // Waits up to the given time; true when the destructor asked the listener to stop.
+    bool StopRequestedWithin(int milliseconds) const;
 
     Handler handler_;
     std::filesystem::path socketPath_;

@@ -181,9 +181,13 @@ std::string DelistText(base::TDateTime delist_time, base::TDateTime now) {
 }
 
 int64_t BarWidth(double score) {
-    // Absurd prices can make absurd scores; the width stays a number all the same.
-    constexpr double kWidest = 1e15;
-    return base::RoundHalfEven(std::clamp(score * 2, -kWidest, kWidest));
+    // Browsers drop a negative width and draw the bar full, so a seller without a credit record
+    // would look best; nor may a bar overflow its frame.
+    const double width = score * 2;
+    if (!(width > 0)) {
+        return 0;
+    }
+    return base::RoundHalfEven(std::min(width, 100.0));
 }
 
 }  // namespace search

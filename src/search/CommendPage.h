@@ -37,7 +37,8 @@ std::string HtmlEscape(std::string_view text);
 // How far the delist time lies from now, either way: "H 小时" below a day, else "D 天".
 std::string DelistText(base::TDateTime delist_time, base::TDateTime now);
 
-// A score's bar width in percent of the 50-point bar (twice the score, rounded half to even).
+// A score's bar width in percent of the 50-point bar: twice the score, rounded half to even,
+// held to 0 to 100 (a negative score shows an empty bar).
 int64_t BarWidth(double score);
 
 }  // namespace search

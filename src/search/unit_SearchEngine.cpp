@@ -1,5 +1,6 @@
 #include "search/unit_SearchEngine.h"
 
+#include "base/AtomicFile.h"
 #include "base/Errors.h"
 #include "base/Numbers.h"
 #include "base/Paths.h"
@@ -7,7 +8,6 @@
 #include "marketplace/unit_TB_User.h"
 #include "report/searchadd.h"
 #include "search/CommendPage.h"
-#include "search/ReplaceFile.h"
 #include "search/Scoring.h"
 
 #include <cmath>
@@ -57,6 +57,16 @@ float PriceToFloat(const std::string& text, const std::string& iid) {
         return static_cast<float>(value);
     } catch (const base::ConvertError& e) {
         throw base::ConvertError("item " + iid + ": " + e.what());
+    }
+}
+
+// Nothing reads the post fee, so a fee that is missing or unreadable is no reason to end a
+// search: it counts as 0.
+float PostFeeToFloat(const std::string& text) {
+    try {
+        return PriceToFloat(text, {});
+    } catch (const base::ConvertError&) {
+        return 0;
     }
 }
 
@@ -181,7 +191,7 @@ void TSearchEngine::TakeOver(const marketplace::TItemRA& Items) {
         item.pic_path = record.pic_path;
         item.delist_time = record.delist_time;
         item.price = PriceToFloat(record.price, record.iid);
-        item.post_fee = PriceToFloat(record.post_fee, record.iid);
+        item.post_fee = PostFeeToFloat(record.post_fee);
         TotalPrice += item.price;
         AssayList.push_back(std::move(item));
     }
@@ -223,7 +233,7 @@ void TSearchEngine::WritePage() {
     const std::string page = CommendPageBytes(
         {Keyword, StartPrice, EndPrice, CommendCount, MinSellerLevel}, AssayList, clock_());
     EnsureDir(GetWorkDir());
-    ReplaceFile(GetWorkDir() + "Commend.html", page);
+    base::ReplaceFile(GetWorkDir() + "Commend.html", page);
 }
 
 void TSearchEngine::SendReport() {

@@ -1,31 +1,12 @@
 #include "soap/Client.h"
 
+#include "base/Curl.h"
 #include "soap/Envelope.h"
 #include "soap/Errors.h"
 
-#include "base/Curl.h"
-
-#include <curl/curl.h>
-
-#include <mutex>
 #include <stdexcept>
 
 namespace soap {
-namespace {
-
-size_t CollectBody(char* data, size_t size, size_t count, void* target) {
-    static_cast<std::string*>(target)->append(data, size * count);
-    return size * count;
-}
-
-}  // namespace
-
-struct Client::Curl {
-    struct Cleanup {
-        void operator()(CURL* handle) const { curl_easy_cleanup(handle); }
-    };
-    std::unique_ptr<CURL, Cleanup> handle;
-};
 
 std::string FailureMessage(const std::string& operation, const std::string& endpoint,
                            const std::string& what, int status) {
@@ -37,13 +18,9 @@ std::string FailureMessage(const std::string& operation, const std::string& endp
 }
 
 Client::Client(Interface interface, Binding binding)
-    : interface_(std::move(interface)), binding_(std::move(binding)), curl_(new Curl) {
-    base::InitCurlOnce();
-    curl_->handle.reset(curl_easy_init());
-    if (!curl_->handle) {
-        throw std::runtime_error("libcurl cannot create a transfer");
-    }
-}
+    : interface_(std::move(interface)),
+      binding_(std::move(binding)),
+      curl_(std::make_unique<base::CurlEasy>()) {}
 
 Client::~Client() = default;
 
@@ -51,48 +28,48 @@ std::optional<std::string> Client::Call(const Operation& operation,
                                         const std::vector<Value>& arguments) {
     const std::string request = BuildRequest(interface_, operation, arguments);
 
+    curl_->Reset();
     // Host comes first from libcurl; every other header is ours, in this order.
-    base::CurlHeaderList headers;
-    base::AppendHeader(headers, "SOAPAction: \"" + interface_.soapAction + "\"");
-    base::AppendHeader(headers, binding_.utf8ContentType
-                                    ? "Content-Type: text/xml; charset=\"utf-8\""
-                                    : "Content-Type: text/xml");
-    base::AppendHeader(headers, std::string("User-Agent: ") + UserAgent);
-    base::AppendHeader(headers, "Content-Length: " + std::to_string(request.size()));
-    base::AppendHeader(headers, "Connection: Keep-Alive");
-    base::AppendHeader(headers, "Accept:");
-    base::AppendHeader(headers, "Expect:");
+    curl_->SetHeaders({
+        "SOAPAction: \"" + interface_.soapAction + "\"",
+        binding_.utf8ContentType ? "Content-Type: text/xml; charset=\"utf-8\""
+                                 : "Content-Type: text/xml",
+        std::string("User-Agent: ") + UserAgent,
+        "Content-Length: " + std::to_string(request.size()),
+        "Connection: Keep-Alive",
+        "Accept:",
+        "Expect:",
+    });
+    curl_->Set(CURLOPT_URL, binding_.endpoint.c_str());
+    curl_->Set(CURLOPT_PROTOCOLS_STR, "http,https");
+    curl_->Set(CURLOPT_HTTP_VERSION, static_cast<long>(CURL_HTTP_VERSION_1_1));
+    curl_->Set(CURLOPT_POST, 1L);
+    curl_->Set(CURLOPT_POSTFIELDS, request.data());
+    curl_->Set(CURLOPT_POSTFIELDSIZE_LARGE, static_cast<curl_off_t>(request.size()));
+    // An answer that announces its size is refused before its body is read.
+    curl_->Set(CURLOPT_MAXFILESIZE_LARGE, static_cast<curl_off_t>(kMaxAnswerBytes));
+    curl_->SetTimeouts(binding_.timeouts);
 
-    CURL* curl = curl_->handle.get();
-    curl_easy_reset(curl);
     std::string answer;
-    char errorText[CURL_ERROR_SIZE] = {};
-    curl_easy_setopt(curl, CURLOPT_URL, binding_.endpoint.c_str());
-    curl_easy_setopt(curl, CURLOPT_PROTOCOLS_STR, "http,https");
-    curl_easy_setopt(curl, CURLOPT_HTTP_VERSION, CURL_HTTP_VERSION_1_1);
-    curl_easy_setopt(curl, CURLOPT_POST, 1L);
-    curl_easy_setopt(curl, CURLOPT_POSTFIELDS, request.data());
-    curl_easy_setopt(curl, CURLOPT_POSTFIELDSIZE_LARGE, static_cast<curl_off_t>(request.size()));
-    curl_easy_setopt(curl, CURLOPT_HTTPHEADER, headers.get());
-    curl_easy_setopt(curl, CURLOPT_NOSIGNAL, 1L);
-    curl_easy_setopt(curl, CURLOPT_CONNECTTIMEOUT_MS,
-                     static_cast<long>(binding_.connectTimeout.count()));
-    curl_easy_setopt(curl, CURLOPT_TIMEOUT_MS, static_cast<long>(binding_.callTimeout.count()));
-    curl_easy_setopt(curl, CURLOPT_WRITEFUNCTION, CollectBody);
-    curl_easy_setopt(curl, CURLOPT_WRITEDATA, &answer);
-    curl_easy_setopt(curl, CURLOPT_ERRORBUFFER, errorText);
-
-    const CURLcode code = curl_easy_perform(curl);
-    // The handle outlives this frame's buffers; a later connection shutdown must not write here.
-    curl_easy_setopt(curl, CURLOPT_ERRORBUFFER, nullptr);
+    bool tooLarge = false;
+    const CURLcode code = curl_->Perform([&answer, &tooLarge](std::string_view piece) {
+        tooLarge = piece.size() > kMaxAnswerBytes - answer.size();
+        if (!tooLarge) {
+            answer += piece;
+        }
+        return !tooLarge;
+    });
+    const int httpStatus = static_cast<int>(curl_->ResponseCode());
+    if (tooLarge || code == CURLE_FILESIZE_EXCEEDED) {
+        throw AnswerError(FailureMessage(
+            operation.name, binding_.endpoint,
+            "the answer is larger than " + std::to_string(kMaxAnswerBytes / (1024 * 1024)) + " MiB",
+            httpStatus));
+    }
     if (code != CURLE_OK) {
         throw TransportError(
-            FailureMessage(operation.name, binding_.endpoint,
-                           errorText[0] != 0 ? errorText : curl_easy_strerror(code)));
+            FailureMessage(operation.name, binding_.endpoint, curl_->ErrorText(code)));
     }
-    long status = 0;
-    curl_easy_getinfo(curl, CURLINFO_RESPONSE_CODE, &status);
-    const int httpStatus = static_cast<int>(status);
     if (httpStatus >= 300 && httpStatus != 500) {
         throw StatusError(
             FailureMessage(operation.name, binding_.endpoint, "HTTP error status", httpStatus),

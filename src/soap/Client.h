@@ -1,14 +1,24 @@
 #pragma once
 
+#include "base/CurlTimeouts.h"
 #include "soap/Interface.h"
 
 #include <chrono>
+#include <cstddef>
 #include <memory>
 #include <optional>
 #include <string>
 #include <vector>
 
+namespace base {
+class CurlEasy;
+}
+
 namespace soap {
+
+// The largest answer a call takes; a larger one fails the call. An update list of a few hundred
+// files is a few dozen kilobytes.
+inline constexpr std::size_t kMaxAnswerBytes = 32 * 1024 * 1024;
 
 // Where and how one client sends its calls.
 struct Binding {
@@ -16,9 +26,7 @@ struct Binding {
     std::string endpoint;
     // On: Content-Type: text/xml; charset="utf-8". Off: Content-Type: text/xml.
     bool utf8ContentType = false;
-    std::chrono::milliseconds connectTimeout{10'000};
-    // The whole exchange, connecting included.
-    std::chrono::milliseconds callTimeout{60'000};
+    base::CurlTimeouts timeouts{.total = std::chrono::seconds(60)};
 };
 
 // A SOAP 1.1 document/literal client: each call is one HTTP/1.1 POST, kept alive for the next
@@ -31,10 +39,11 @@ class Client {
     Client(const Client&) = delete;
     Client& operator=(const Client&) = delete;
 
-    // Sends the operation with the arguments in declaration order. Returns the result text when
-    // the operation has a result, std::nullopt when it has none. Throws TransportError,
-    // StatusError, AnswerError or Fault (Errors.h); std::invalid_argument for arguments that
-    // do not match the operation.
+    // Sends the operation with the arguments in declaration order and blocks until the answer
+    // is in. Returns the result text when the operation has a result, std::nullopt when it has
+    // none. Throws TransportError, StatusError, AnswerError (an answer over kMaxAnswerBytes
+    // included) or Fault (Errors.h); std::invalid_argument for arguments that do not match the
+    // operation; std::bad_alloc when memory runs out.
     std::optional<std::string> Call(const Operation& operation,
                                     const std::vector<Value>& arguments);
 
@@ -43,10 +52,9 @@ class Client {
     static constexpr const char* UserAgent = "Vexmoor-SOAP/1.0";
 
   private:
-    struct Curl;
     Interface interface_;
     Binding binding_;
-    std::unique_ptr<Curl> curl_;
+    std::unique_ptr<base::CurlEasy> curl_;
 };
 
 }  // namespace soap

@@ -36,35 +36,6 @@ bool XmlCanCarry(std::string_view text) {
     return true;
 }
 
-// Character data and attribute values alike; a carriage return is written as a reference so
-// that the reader's line-end normalisation keeps it.
-std::string Escape(std::string_view text) {
-    std::string out;
-    out.reserve(text.size());
-    for (const char c : text) {
-        switch (c) {
-            case '&':
-                out += "&amp;";
-                break;
-            case '<':
-                out += "&lt;";
-                break;
-            case '>':
-                out += "&gt;";
-                break;
-            case '"':
-                out += "&quot;";
-                break;
-            case '\r':
-                out += "&#13;";
-                break;
-            default:
-                out += c;
-        }
-    }
-    return out;
-}
-
 bool Matches(const Value& value, ParamType type) {
     switch (type) {
         case ParamType::String:
@@ -151,7 +122,7 @@ const xmlNode* ResultElement(const xmlNode* response) {
                              const std::string& endpoint, int status) {
     const std::string code = TextOf(ChildByLocalName(fault, "faultcode"));
     std::string text = TextOf(ChildByLocalName(fault, "faultstring"));
-    if (text.empty()) {
+    if (text.find_first_not_of(" \t\r\n") == std::string::npos) {
         text = FailureMessage(operation.name, endpoint,
                               "SOAP fault " + code + " without a faultstring", status);
     }
@@ -162,7 +133,7 @@ const xmlNode* ResultElement(const xmlNode* response) {
 
 std::string ValueText(const Value& value) {
     if (const auto* text = std::get_if<std::string>(&value)) {
-        return Escape(*text);
+        return base::XmlEscape(*text);
     }
     if (const auto* number = std::get_if<float>(&value)) {
         return base::FormatGeneral(static_cast<double>(*number));
@@ -178,7 +149,7 @@ std::string BuildRequest(const Interface& interface, const Operation& operation,
                                     std::to_string(arguments.size()));
     }
     std::string body(EnvelopeOpening);
-    body += "<" + operation.name + " xmlns=\"" + Escape(interface.targetNamespace) + "\">";
+    body += "<" + operation.name + " xmlns=\"" + base::XmlEscape(interface.targetNamespace) + "\">";
     for (size_t i = 0; i < arguments.size(); ++i) {
         const Parameter& parameter = operation.inputs[i];
         const auto* text = std::get_if<std::string>(&arguments[i]);
@@ -200,7 +171,11 @@ std::optional<std::string> ReadAnswer(std::string_view body, const Operation& op
     };
     std::optional<base::XmlDocument> document;
     try {
-        document = base::XmlDocument::Parse(body);
+        // Blank text stays: a result of blanks only is a result, not an empty answer.
+        document = base::XmlDocument::Parse(body, {.dropBlankText = false, .refuseDoctype = true});
+    } catch (const base::XmlDoctypeError&) {
+        // SOAP 1.1 forbids one, and what it may declare could expand without limit when read.
+        throw AnswerError(failure("the answer carries a document type declaration"));
     } catch (const base::XmlParseError& e) {
         throw AnswerError(failure("the answer is not XML (" + e.reason() + ")"));
     }

@@ -23,10 +23,11 @@ std::string BuildRequest(const Interface& interface, const Operation& operation,
 // decimal, floats widened to double in the general number format ("NaN", "INF", "-INF").
 std::string ValueText(const Value& value);
 
-// Reads a parsed-as-XML answer body of HTTP status 2xx or 500. Returns the result text for an
-// operation with a result, std::nullopt otherwise. Throws Fault for a SOAP fault and
-// AnswerError for anything that is not an answer of the expected shape; endpoint and status
-// go into the errors.
+// Reads an answer body of HTTP status 2xx or 500. Returns the result text for an operation
+// with a result, blanks kept, std::nullopt otherwise. Throws Fault for a SOAP fault and
+// AnswerError for anything that is not an answer of the expected shape, a body with a document
+// type declaration included (refused before any of its text is read); endpoint and status go
+// into the errors.
 std::optional<std::string> ReadAnswer(std::string_view body, const Operation& operation,
                                       const std::string& endpoint, int status);
 

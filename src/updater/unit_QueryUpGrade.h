@@ -64,8 +64,9 @@ class TRemoteXMLFile {
     // answer, a failed call included, returns false and leaves any file of that name as it was.
     // The answer arrives as text, already decoded from the wire, so it is read as those
     // characters whatever encoding its own declaration names; the file is written in UTF-8 with
-    // a declaration saying so. An ill-formed answer throws UpdateListError and a file that cannot
-    // be written throws std::system_error; neither leaves a partial file behind.
+    // a declaration saying so. An ill-formed answer (one of blanks only included) throws
+    // UpdateListError and a file that cannot be written throws std::system_error; neither leaves
+    // a partial file behind. Blocks for the call.
     bool FetchToFile(const std::string& fileName);
 
     TUpGradeQuery UpGradeQuery;

@@ -1,9 +1,5 @@
 #include <gtest/gtest.h>
-#include <spawn.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
-#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <map>
@@ -12,51 +8,23 @@
 #include <string>
 #include <vector>
 
-#include "TempDir.h"
 #include "base/IniFile.h"
-
-extern char** environ;
+#include "support/ChildProcess.h"
+#include "support/ScopedEnv.h"
+#include "support/TempDir.h"
 
 namespace {
 
 namespace fs = std::filesystem;
 
-// Runs a program found on PATH with this environment, without a shell; its exit code, or -1
-// when it could not be started or did not exit normally.
-int RunProgram(const std::vector<std::string>& args, const std::vector<std::string>& env) {
-    std::vector<char*> argv;
-    for (const std::string& a : args) {
-        argv.push_back(const_cast<char*>(a.c_str()));
-    }
-    argv.push_back(nullptr);
-    std::vector<char*> envp;
-    for (const std::string& e : env) {
-        envp.push_back(const_cast<char*>(e.c_str()));
-    }
-    envp.push_back(nullptr);
-    pid_t pid = -1;
-    if (posix_spawnp(&pid, argv[0], nullptr, nullptr, argv.data(), envp.data()) != 0) {
-        return -1;
-    }
-    int status = 0;
-    if (waitpid(pid, &status, 0) != pid || !WIFEXITED(status)) {
-        return -1;
-    }
-    return WEXITSTATUS(status);
-}
-
-// The test's own environment with DESTDIR replaced (or removed when `destDir` is empty).
-std::vector<std::string> EnvironmentWith(const std::string& destDir) {
-    std::vector<std::string> env;
-    for (char** e = environ; *e != nullptr; ++e) {
-        if (std::strncmp(*e, "DESTDIR=", 8) != 0) {
-            env.emplace_back(*e);
-        }
-    }
-    if (!destDir.empty()) {
-        env.push_back("DESTDIR=" + destDir);
-    }
-    return env;
+// Runs a program to its end, with DESTDIR set to destDir (or unset when it is empty); its exit
+// code.
+int RunProgram(const std::vector<std::string>& args, const std::string& destDir = {}) {
+    const support::ScopedEnv stage("DESTDIR", destDir.empty() ? nullptr : destDir.c_str());
+    support::ChildProcess program(args);
+    program.CloseInput();
+    program.ReadAll();
+    return program.Wait();
 }
 
 std::string ReadBytes(const fs::path& path) {
@@ -100,13 +68,11 @@ class Installation : public testing::TestWithParam<InstallCase> {};
 
 TEST_P(Installation, LaysOutOneDirectoryWithSettingsAndALauncher) {
     const InstallCase& c = GetParam();
-    const testsupport::TempDir tmp;
+    const support::TempDir tmp;
     const std::string prefix =
         c.prefix.front() == '/' ? c.prefix : (tmp.path() / c.prefix).string();
     const std::string destDir = c.staged ? (tmp.path() / "stage").string() : std::string();
-    ASSERT_EQ(RunProgram({QV_CMAKE, "--install", QV_BUILD_DIR, "--prefix", prefix},
-                         EnvironmentWith(destDir)),
-              0);
+    ASSERT_EQ(RunProgram({QV_CMAKE, "--install", QV_BUILD_DIR, "--prefix", prefix}, destDir), 0);
     const fs::path dir = destDir + prefix;
 
     std::vector<std::string> files = {"Config.ini", "Help.html", "img/Search.gif", "Qorvane.png",
@@ -126,7 +92,7 @@ TEST_P(Installation, LaysOutOneDirectoryWithSettingsAndALauncher) {
     EXPECT_EQ(config.ReadString("UpGrade", "Server", "missing"), "stats.vexmoor.example");
 
     const fs::path launcher = dir / "Qorvane.desktop";
-    EXPECT_EQ(RunProgram({"desktop-file-validate", launcher.string()}, EnvironmentWith("")), 0);
+    EXPECT_EQ(RunProgram({"/usr/bin/desktop-file-validate", launcher.string()}), 0);
     const auto entry = DesktopEntry(launcher);
     std::string exec = c.exec;
     exec.replace(exec.find('@'), 1, prefix);

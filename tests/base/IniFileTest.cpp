@@ -1,6 +1,6 @@
 #include "base/IniFile.h"
 
-#include "TempDir.h"
+#include "support/TempDir.h"
 
 #include <gtest/gtest.h>
 
@@ -44,7 +44,7 @@ TEST(IniFile, ReadsValuesByTheSettingsRules) {
         {"utf-8 with mark", "\xEF\xBB\xBF[V]\nk=中文\n", "V", "k", "中文"},
         {"gbk", "[V]\nk=\xD6\xD0\xCE\xC4\n", "V", "k", "中文"},
     };
-    testsupport::TempDir dir;
+    support::TempDir dir;
     for (const ReadCase& c : cases) {
         dir.Write("Config.ini", c.file);
         EXPECT_EQ(IniFile(dir.dir() + "Config.ini").ReadString(c.section, c.key, "default"),
@@ -54,13 +54,13 @@ TEST(IniFile, ReadsValuesByTheSettingsRules) {
 }
 
 TEST(IniFile, MissingFileGivesTheDefault) {
-    testsupport::TempDir dir;
+    support::TempDir dir;
     EXPECT_EQ(IniFile(dir.dir() + "Config.ini").ReadString("V", "k", "unknow!"), "unknow!");
     EXPECT_EQ(IniFile(dir.dir() + "none/Config.ini").ReadString("V", "k", ""), "");
 }
 
 TEST(IniFile, CutsLongValuesAtWholeCharacters) {
-    testsupport::TempDir dir;
+    support::TempDir dir;
     const IniFile ini(dir.dir() + "Config.ini");
     dir.Write("Config.ini", "[V]\nk=\"" + std::string(3000, 'a') + "\"\n");
     EXPECT_EQ(ini.ReadString("V", "k", ""), std::string(IniFile::MaxValueLength, 'a'));
@@ -74,7 +74,7 @@ TEST(IniFile, CutsLongValuesAtWholeCharacters) {
 }
 
 TEST(IniFile, ReadsTheFileAfreshOnEveryCall) {
-    testsupport::TempDir dir;
+    support::TempDir dir;
     const IniFile ini(dir.dir() + "Config.ini");
     EXPECT_EQ(ini.ReadString("UpGrade", "Server", "builtin"), "builtin");
     dir.Write("Config.ini", "[UpGrade]\nServer=first\n");

@@ -1,6 +1,6 @@
 #include "base/Paths.h"
 
-#include "TempDir.h"
+#include "support/TempDir.h"
 
 #include <gtest/gtest.h>
 
@@ -9,22 +9,22 @@
 namespace {
 
 TEST(GetWorkDir, FollowsTheCurrentDirectoryOnEveryCall) {
-    testsupport::TempDir a;
-    testsupport::TempDir b;
-    const auto canonical = [](const testsupport::TempDir& d) {
+    support::TempDir a;
+    support::TempDir b;
+    const auto canonical = [](const support::TempDir& d) {
         return std::filesystem::canonical(d.path()).string() + "/";
     };
     {
-        testsupport::ScopedCwd cwd(a.path());
+        support::ScopedCwd cwd(a.path());
         EXPECT_EQ(base::GetWorkDir(), canonical(a));
     }
-    testsupport::ScopedCwd cwd(b.path());
+    support::ScopedCwd cwd(b.path());
     EXPECT_EQ(base::GetWorkDir(), canonical(b));
 }
 
 TEST(GetAppPath, IsTheProgramsDirectoryWhateverTheCurrentDirectory) {
-    testsupport::TempDir elsewhere;
-    testsupport::ScopedCwd cwd(elsewhere.path());
+    support::TempDir elsewhere;
+    support::ScopedCwd cwd(elsewhere.path());
     const std::string dir = base::GetAppPath();
     ASSERT_FALSE(dir.empty());
     EXPECT_EQ(dir.back(), '/');

@@ -43,6 +43,29 @@ TEST(XmlDocument, NeverReadsExternalEntities) {
     EXPECT_THROW(ElementValue(FindChild(doc.Root(), "v")), base::XmlValueError);
 }
 
+TEST(XmlDocument, RefusesADocumentTypeDeclarationWhenAsked) {
+    const std::string withDoctype[] = {
+        "<!DOCTYPE r><r/>",
+        "<?xml version=\"1.0\"?><!DOCTYPE r SYSTEM \"r.dtd\"><r/>",
+        "<!DOCTYPE r [<!ENTITY a \"aaaaaaaaaa\"><!ENTITY b \"&a;&a;&a;&a;&a;\">]><r>&b;</r>",
+    };
+    for (const std::string& text : withDoctype) {
+        EXPECT_THROW(XmlDocument::Parse(text, {.refuseDoctype = true}), base::XmlDoctypeError)
+            << text;
+        EXPECT_NO_THROW(XmlDocument::Parse(text)) << text;
+    }
+    EXPECT_NO_THROW(XmlDocument::Parse("<r>&lt;!DOCTYPE r&gt;</r>", {.refuseDoctype = true}));
+}
+
+TEST(XmlDocument, DropsBlankTextUnlessAskedToKeepIt) {
+    const std::string text = "<r>\n  <a>  </a>\n</r>";
+    const XmlDocument dropped = XmlDocument::Parse(text);
+    EXPECT_EQ(dropped.Root()->children, FindChild(dropped.Root(), "a"));
+    EXPECT_EQ(FindChild(dropped.Root(), "a")->children, nullptr);
+    const XmlDocument kept = XmlDocument::Parse(text, {.dropBlankText = false});
+    EXPECT_EQ(ElementValue(FindChild(kept.Root(), "a")), "  ");
+}
+
 TEST(ElementValue, FollowsTheCommonReadingRules) {
     const XmlDocument doc = XmlDocument::Parse(
         "<r>\n  <text>12</text>\n  <empty/>\n  <open></open>\n  <blank>   </blank>\n"

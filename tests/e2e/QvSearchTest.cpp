@@ -1,4 +1,4 @@
-#include "TempDir.h"
+#include "support/TempDir.h"
 
 #include "base/Encoding.h"
 #include "sandbox/Sandbox.h"
@@ -35,7 +35,7 @@ std::string Quoted(const std::string& arg) {
 }
 
 // Runs qvsearch in dir, as a user would from a shell there.
-TResult RunQvSearch(const testsupport::TempDir& dir, const std::vector<std::string>& args) {
+TResult RunQvSearch(const support::TempDir& dir, const std::vector<std::string>& args) {
     std::string command = "cd " + Quoted(dir.path().string()) + " && " + Quoted(QVSEARCH_PATH);
     for (const std::string& arg : args) {
         command += " " + Quoted(arg);
@@ -58,7 +58,7 @@ class QvSearch : public ::testing::Test {
         work_.Write("Config.ini", "[UpGrade]\nServer=" + sandbox_.host() + "\n");
     }
 
-    static sandbox::Options Options(const testsupport::TempDir& logs) {
+    static sandbox::Options Options(const support::TempDir& logs) {
         sandbox::Options options;
         options.reportLog = logs.path() / "reports.jsonl";
         return options;
@@ -74,8 +74,8 @@ class QvSearch : public ::testing::Test {
                                                                        : std::string();
     }
 
-    testsupport::TempDir logs_;
-    testsupport::TempDir work_;
+    support::TempDir logs_;
+    support::TempDir work_;
     sandbox::Sandbox sandbox_;
 };
 

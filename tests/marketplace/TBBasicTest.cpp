@@ -26,7 +26,7 @@ TEST(TTBBasic, StartsWithTheGivenCredentialsAndNothingElse) {
 
 TEST(TTBBasic, UrlEncodeIsTheTransportsFormEncoding) {
     const TTBBasic call("k", "s", "", "xml", "http://gateway.invalid/sip/rest");
-    EXPECT_EQ(call.UrlEncode("手 &+"), "%E6%89%8B+&%2B");
+    EXPECT_EQ(call.UrlEncode("手 &+"), "%E6%89%8B+%26%2B");
 }
 
 TEST(TTBBasic, TimestampIsTheClockWithTwoDigitParts) {

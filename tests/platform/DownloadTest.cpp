@@ -1,13 +1,14 @@
 #include "platform/Download.h"
 
-#include "RawHttpServer.h"
-#include "TempDir.h"
+#include "support/RawHttpServer.h"
+#include "support/TempDir.h"
 
 #include <gtest/gtest.h>
 #include <httplib.h>
 #include <openssl/evp.h>
 #include <openssl/pem.h>
 #include <openssl/x509v3.h>
+#include <sys/stat.h>
 
 #include <filesystem>
 #include <memory>
@@ -18,10 +19,10 @@
 
 namespace {
 
-using testsupport::RawHttpServer;
+using support::RawHttpServer;
 
 // Everything in the directory, so that a temporary file left behind is seen.
-std::set<std::string> Files(const testsupport::TempDir& dir) {
+std::set<std::string> Files(const support::TempDir& dir) {
     std::set<std::string> names;
     for (const auto& entry : std::filesystem::directory_iterator(dir.path())) {
         names.insert(entry.path().filename().string());
@@ -35,6 +36,12 @@ std::string Path(const std::string& request) {
 }
 
 const std::string kBody(100000, 'n');
+
+// An answer that announces all of kBody, sends half of it and closes the connection.
+std::optional<std::string> CutOff(const std::string& status) {
+    return "HTTP/1.1 " + status + "\r\nContent-Length: " + std::to_string(kBody.size()) +
+           "\r\nConnection: close\r\n\r\n" + kBody.substr(0, kBody.size() / 2);
+}
 
 TEST(DownloadToFile, ReplacesTheTargetOnlyWithACompleteSuccessfulBody) {
     const struct {
@@ -53,15 +60,15 @@ TEST(DownloadToFile, ReplacesTheTargetOnlyWithACompleteSuccessfulBody) {
              return RawHttpServer::Answer("200 OK", kBody);
          },
          true, ""},
-        {"cut off halfway",
-         [](const std::string&) -> std::optional<std::string> {
-             return "HTTP/1.1 200 OK\r\nContent-Length: " + std::to_string(kBody.size()) +
-                    "\r\nConnection: close\r\n\r\n" + kBody.substr(0, kBody.size() / 2);
-         },
-         false, "bytes remaining"},
+        {"cut off halfway", [](const std::string&) { return CutOff("200 OK"); }, false,
+         "bytes remaining"},
         {"not found",
          [](const std::string&) { return RawHttpServer::Answer("404 Not Found", "missing"); },
          false, "HTTP status 404"},
+        // The status is judged at the first byte of the body, which is never stored: the
+        // transfer ends there, before the body is found to be cut off.
+        {"not found, with a body cut off",
+         [](const std::string&) { return CutOff("404 Not Found"); }, false, "HTTP status 404"},
         {"redirect nowhere",
          [](const std::string&) { return RawHttpServer::Answer("302 Found", "moved"); }, false,
          "HTTP status 302"},
@@ -69,11 +76,11 @@ TEST(DownloadToFile, ReplacesTheTargetOnlyWithACompleteSuccessfulBody) {
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
-        const testsupport::TempDir dir;
+        const support::TempDir dir;
         dir.Write("Qorvane", "old program");
         const RawHttpServer server(c.answer);
         platform::DownloadLimits limits;
-        limits.stall = std::chrono::seconds(1);
+        limits.timeouts.stall = std::chrono::seconds(1);
 
         const platform::Result result =
             platform::DownloadToFile(server.url("/file"), dir.dir() + "Qorvane", limits);
@@ -91,23 +98,30 @@ TEST(DownloadToFile, ReplacesTheTargetOnlyWithACompleteSuccessfulBody) {
 TEST(DownloadToFile, CreatesANewFileAndKeepsTheModeOfAReplacedOne) {
     const RawHttpServer server(
         [](const std::string&) { return RawHttpServer::Answer("200 OK", "new"); });
-    const testsupport::TempDir dir;
+    const support::TempDir dir;
     dir.Write("Brannick", "old copier");
     std::filesystem::permissions(dir.path() / "Brannick", std::filesystem::perms(0751));
+    dir.Write("Qorvane", "old program");
+    ASSERT_EQ(chmod((dir.path() / "Qorvane").c_str(), 06755), 0);
 
     ASSERT_TRUE(platform::DownloadToFile(server.url("/a"), dir.dir() + "Brannick"));
     ASSERT_TRUE(platform::DownloadToFile(server.url("/b"), dir.dir() + "UpGrade_New.xml"));
+    ASSERT_TRUE(platform::DownloadToFile(server.url("/c"), dir.dir() + "Qorvane"));
 
     EXPECT_EQ(dir.Read("Brannick"), "new");
     EXPECT_EQ(dir.Read("UpGrade_New.xml"), "new");
     EXPECT_EQ(std::filesystem::status(dir.path() / "Brannick").permissions(),
               std::filesystem::perms(0751));
+    // A downloaded program never inherits the right to run as the replaced one's owner.
+    struct stat replaced {};
+    ASSERT_EQ(stat((dir.path() / "Qorvane").c_str(), &replaced), 0);
+    EXPECT_EQ(replaced.st_mode & 07777, 0755u);
 }
 
 TEST(DownloadToFile, FailsIntoADirectoryThatDoesNotExist) {
     const RawHttpServer server(
         [](const std::string&) { return RawHttpServer::Answer("200 OK", "new"); });
-    const testsupport::TempDir dir;
+    const support::TempDir dir;
     const platform::Result result =
         platform::DownloadToFile(server.url("/a"), dir.dir() + "$tmpUpGrade/Qorvane");
     EXPECT_FALSE(result);
@@ -149,7 +163,7 @@ class LocalCertificate {
 };
 
 TEST(DownloadToFile, FetchesOverHttpsOnlyFromAServerItsCertificatesTrust) {
-    const testsupport::TempDir certs;
+    const support::TempDir certs;
     const LocalCertificate certificate(certs.path() / "local.pem");
     httplib::SSLServer server(certificate.cert(), certificate.key());
     server.Get("/file", [](const httplib::Request&, httplib::Response& response) {
@@ -169,7 +183,7 @@ TEST(DownloadToFile, FetchesOverHttpsOnlyFromAServerItsCertificatesTrust) {
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.trust);
-        const testsupport::TempDir dir;
+        const support::TempDir dir;
         dir.Write("file", "old");
         platform::DownloadLimits limits;
         limits.caFile = c.caFile;
@@ -178,6 +192,47 @@ TEST(DownloadToFile, FetchesOverHttpsOnlyFromAServerItsCertificatesTrust) {
         EXPECT_EQ(dir.Read("file"), c.ok ? "secure" : "old");
         EXPECT_EQ(Files(dir), std::set<std::string>{"file"});
     }
+    server.stop();
+    serving.join();
+}
+
+TEST(DownloadToFile, RefusesARedirectFromHttpsToPlainHttp) {
+    const support::TempDir certs;
+    const LocalCertificate certificate(certs.path() / "local.pem");
+    const RawHttpServer plain(
+        [](const std::string&) { return RawHttpServer::Answer("200 OK", "anyone's copy"); });
+    httplib::SSLServer server(certificate.cert(), certificate.key());
+    server.Get("/file", [&plain](const httplib::Request&, httplib::Response& response) {
+        response.set_redirect(plain.url("/file"));
+    });
+    server.Get("/secure", [](const httplib::Request&, httplib::Response& response) {
+        response.set_content("secure", "application/octet-stream");
+    });
+    server.Get("/moved", [](const httplib::Request&, httplib::Response& response) {
+        response.set_redirect("/secure");
+    });
+    const int port = server.bind_to_any_port("127.0.0.1");
+    std::thread serving([&] { server.listen_after_bind(); });
+    const std::string base = "https://127.0.0.1:" + std::to_string(port);
+    platform::DownloadLimits limits;
+    limits.caFile = (certs.path() / "local.pem").string();
+
+    const support::TempDir dir;
+    dir.Write("Qorvane", "old program");
+    const platform::Result refused =
+        platform::DownloadToFile(base + "/file", dir.dir() + "Qorvane", limits);
+    EXPECT_FALSE(refused);
+    EXPECT_NE(refused.error().find("redirected it away from https"), std::string::npos)
+        << refused.error();
+    EXPECT_TRUE(plain.requests().empty());
+    EXPECT_EQ(dir.Read("Qorvane"), "old program");
+    EXPECT_EQ(Files(dir), std::set<std::string>{"Qorvane"});
+
+    // A redirect that stays on https is followed.
+    const platform::Result followed =
+        platform::DownloadToFile(base + "/moved", dir.dir() + "Qorvane", limits);
+    EXPECT_TRUE(followed) << followed.error();
+    EXPECT_EQ(dir.Read("Qorvane"), "secure");
     server.stop();
     serving.join();
 }

@@ -10,6 +10,13 @@
 //   raw-send DIR CLASS TITLE UID        as UID, bypassing the sender's checks: prints
 //                                       "answered" or "closed"
 //   start PATH                          StartProgram(PATH): prints "ok" or the error
+//   listen-starved DIR CLASS TITLE      as listen, but with every descriptor taken: prints
+//                                       "starved"; after a line on stdin measures its CPU
+//                                       time over one second, prints "cpu MS", frees them
+//   start-under-signals PATH COUNT      leads its own process group, which a thread floods
+//                                       with SIGUSR1 while StartProgram(PATH) runs COUNT
+//                                       times; prints "foreign N failed M": N handlers ran in
+//                                       another process, M starts failed
 
 #include "platform/InstanceLock.h"
 #include "platform/StartProgram.h"
@@ -19,13 +26,18 @@
 #include <dirent.h>
 #include <fcntl.h>
 #include <signal.h>
+#include <sys/resource.h>
 #include <sys/socket.h>
 #include <sys/un.h>
+#include <time.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <cstdio>
 #include <cstring>
 #include <string>
+#include <thread>
+#include <vector>
 
 namespace {
 
@@ -90,6 +102,93 @@ int ReportOnSelf() {
     return 0;
 }
 
+[[noreturn]] void HandleAndEnd(const platform::WindowMessage& m) {
+    Say("handling " + std::to_string(m.msg) + " " + std::to_string(m.wParam) + " " +
+        std::to_string(m.lParam));
+    char c = 0;
+    [[maybe_unused]] const ssize_t n = read(STDIN_FILENO, &c, 1);
+    _exit(0);
+}
+
+long CpuMilliseconds() {
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    const auto ms = [](const timeval& t) { return t.tv_sec * 1000L + t.tv_usec / 1000L; };
+    return ms(usage.ru_utime) + ms(usage.ru_stime);
+}
+
+// Serves the window while the process has no descriptor left, so that the listener's accept
+// fails for as long as the test wants.
+int ListenStarved(const char* dir, const char* className, const char* title) {
+    const platform::WindowMessageListener listener(className, title, HandleAndEnd, dir);
+    std::vector<int> taken;
+    for (int fd; (fd = dup(STDERR_FILENO)) >= 0;) {
+        taken.push_back(fd);
+    }
+    Say("starved");
+    char c = 0;
+    while (read(STDIN_FILENO, &c, 1) == 1 && c != '\n') {
+    }
+    // The window is measured, not awaited: a listener that spins would burn most of it.
+    const long before = CpuMilliseconds();
+    const timespec second{1, 0};
+    nanosleep(&second, nullptr);
+    const long used = CpuMilliseconds() - before;
+    for (const int fd : taken) {
+        close(fd);
+    }
+    Say("cpu " + std::to_string(used));
+    for (;;) {
+        pause();
+    }
+}
+
+// Set once before the flood starts; a signal handler can reach nothing else.
+pid_t helperPid = 0;
+int foreignPipe = -1;
+
+void NoteForeignHandler(int) {
+    if (getpid() != helperPid) {
+        const char mark = 'X';
+        [[maybe_unused]] const ssize_t n = write(foreignPipe, &mark, 1);
+    }
+}
+
+int StartUnderSignals(const char* path, int count) {
+    setpgid(0, 0);
+    helperPid = getpid();
+    int ends[2];
+    if (pipe2(ends, O_CLOEXEC | O_NONBLOCK) != 0) {
+        Say("no pipe");
+        return 2;
+    }
+    foreignPipe = ends[1];
+    struct sigaction action {};
+    action.sa_handler = NoteForeignHandler;
+    sigaction(SIGUSR1, &action, nullptr);
+
+    std::atomic<bool> done = false;
+    std::thread flood([&done] {
+        while (!done) {
+            kill(0, SIGUSR1);
+        }
+    });
+    int failed = 0;
+    for (int i = 0; i < count; ++i) {
+        failed += platform::StartProgram(path) ? 0 : 1;
+    }
+    done = true;
+    flood.join();
+
+    int foreign = 0;
+    char buffer[256];
+    for (ssize_t n; (n = read(ends[0], buffer, sizeof buffer)) > 0;) {
+        foreign += static_cast<int>(n);
+    }
+    Say("foreign " + std::to_string(foreign) + " failed " + std::to_string(failed));
+    return 0;
+}
+
 int RawSend(const char* dir, const char* className, const char* title) {
     const std::string path = platform::wire::SocketPath(className, title, dir).string();
     const int fd = socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
@@ -129,16 +228,7 @@ int main(int argc, char** argv) {
         if (argc == 6) {
             BecomeUser(argv[5]);
         }
-        const platform::WindowMessageListener listener(
-            argv[3], argv[4],
-            [](const platform::WindowMessage& m) {
-                Say("handling " + std::to_string(m.msg) + " " + std::to_string(m.wParam) + " " +
-                    std::to_string(m.lParam));
-                char c = 0;
-                [[maybe_unused]] const ssize_t n = read(STDIN_FILENO, &c, 1);
-                _exit(0);
-            },
-            argv[2]);
+        const platform::WindowMessageListener listener(argv[3], argv[4], HandleAndEnd, argv[2]);
         Say("listening");
         for (;;) {
             pause();
@@ -154,6 +244,12 @@ int main(int argc, char** argv) {
     if (mode == "raw-send" && argc == 6) {
         BecomeUser(argv[5]);
         return RawSend(argv[2], argv[3], argv[4]);
+    }
+    if (mode == "listen-starved" && argc == 5) {
+        return ListenStarved(argv[2], argv[3], argv[4]);
+    }
+    if (mode == "start-under-signals" && argc == 4) {
+        return StartUnderSignals(argv[2], std::stoi(argv[3]));
     }
     if (mode == "start" && argc == 3) {
         const platform::Result result = platform::StartProgram(argv[2]);

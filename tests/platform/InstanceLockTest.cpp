@@ -1,8 +1,8 @@
 #include "platform/InstanceLock.h"
 #include "platform/RuntimeDir.h"
 
-#include "ChildProcess.h"
-#include "TempDir.h"
+#include "support/ChildProcess.h"
+#include "support/TempDir.h"
 
 #include <gtest/gtest.h>
 
@@ -14,17 +14,20 @@
 namespace {
 
 using platform::InstanceLock;
-using platformtest::ChildProcess;
+using support::ChildProcess;
+
+// The helper program (Helper.cpp) that plays the other process.
+const std::string kHelper = PLATFORM_TEST_HELPER;
 using State = InstanceLock::State;
 
 constexpr char kName[] = "Vexmoor_UpGrade";
 
 TEST(InstanceLock, ASecondProcessLearnsAtOnceThatTheNameIsHeld) {
-    const testsupport::TempDir dir;
-    ChildProcess holder({"hold-lock", dir.path(), kName});
+    const support::TempDir dir;
+    ChildProcess holder({kHelper, "hold-lock", dir.path(), kName});
     ASSERT_EQ(holder.ReadLine(), "owned");
 
-    ChildProcess second({"hold-lock", dir.path(), kName});
+    ChildProcess second({kHelper, "hold-lock", dir.path(), kName});
     EXPECT_EQ(second.ReadLine(), "held");
     EXPECT_EQ(second.Wait(), 0);
     EXPECT_EQ(InstanceLock(kName, dir.path()).state(), State::HeldByAnother);
@@ -36,18 +39,18 @@ TEST(InstanceLock, ASecondProcessLearnsAtOnceThatTheNameIsHeld) {
 }
 
 TEST(InstanceLock, IsFreeAgainAfterItsHolderWasKilled) {
-    const testsupport::TempDir dir;
-    ChildProcess holder({"hold-lock", dir.path(), kName});
+    const support::TempDir dir;
+    ChildProcess holder({kHelper, "hold-lock", dir.path(), kName});
     ASSERT_EQ(holder.ReadLine(), "owned");
     holder.Kill(SIGKILL);
     ASSERT_EQ(holder.Wait(), 128 + SIGKILL);
 
-    ChildProcess next({"hold-lock", dir.path(), kName});
+    ChildProcess next({kHelper, "hold-lock", dir.path(), kName});
     EXPECT_EQ(next.ReadLine(), "owned");
 }
 
 TEST(InstanceLock, IsHeldAgainstOtherHoldersInTheSameProcessUntilReleased) {
-    const testsupport::TempDir dir;
+    const support::TempDir dir;
     {
         const InstanceLock first(kName, dir.path());
         ASSERT_EQ(first.state(), State::Owned);
@@ -57,7 +60,7 @@ TEST(InstanceLock, IsHeldAgainstOtherHoldersInTheSameProcessUntilReleased) {
 }
 
 TEST(InstanceLock, ReportsADirectoryItCannotUseInsteadOfThrowing) {
-    const testsupport::TempDir dir;
+    const support::TempDir dir;
     const InstanceLock lock(kName, dir.path() / "missing");
     EXPECT_EQ(lock.state(), State::Unavailable);
     EXPECT_NE(lock.error().find("missing"), std::string::npos) << lock.error();
@@ -70,7 +73,7 @@ class UserRuntimeDir : public ::testing::Test {
     std::filesystem::path Expected() const {
         return session_.path() / ("qorvane-" + std::to_string(geteuid()));
     }
-    testsupport::TempDir session_;
+    support::TempDir session_;
 };
 
 TEST_F(UserRuntimeDir, IsCreatedPrivateInTheSessionsRuntimeDirectory) {
@@ -84,7 +87,7 @@ TEST_F(UserRuntimeDir, IsCreatedPrivateInTheSessionsRuntimeDirectory) {
 }
 
 TEST_F(UserRuntimeDir, RefusesADirectoryOthersCouldEnterOrALinkPlantedInItsPlace) {
-    const testsupport::TempDir elsewhere;
+    const support::TempDir elsewhere;
     const struct {
         const char* what;
         void (*plant)(const std::filesystem::path& at, const std::filesystem::path& elsewhere);

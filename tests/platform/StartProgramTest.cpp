@@ -1,7 +1,7 @@
 #include "platform/StartProgram.h"
 
-#include "ChildProcess.h"
-#include "TempDir.h"
+#include "support/ChildProcess.h"
+#include "support/TempDir.h"
 
 #include <gtest/gtest.h>
 
@@ -19,14 +19,16 @@
 
 namespace {
 
-using platformtest::ChildProcess;
-using platformtest::HelperPath;
+using support::ChildProcess;
+
+// The helper program (Helper.cpp) that plays the other process.
+const std::string kHelper = PLATFORM_TEST_HELPER;
 
 // The helper, started without arguments, reports on itself through the FIFO "report" in its
 // current directory and runs until the FIFO "release" is closed.
 class StartedHelper {
   public:
-    explicit StartedHelper(const testsupport::TempDir& dir) : dir_(dir) {
+    explicit StartedHelper(const support::TempDir& dir) : dir_(dir) {
         mkfifo((dir.path() / "report").c_str(), 0600);
         mkfifo((dir.path() / "release").c_str(), 0600);
     }
@@ -53,7 +55,7 @@ class StartedHelper {
     }
 
   private:
-    const testsupport::TempDir& dir_;
+    const support::TempDir& dir_;
     bool reported_ = false;
 };
 
@@ -67,8 +69,8 @@ bool IsRunning(const std::string& pid) {
 }
 
 TEST(StartProgram, RunsTheProgramDetachedAndNeverAsTheCallersChild) {
-    const testsupport::TempDir dir;
-    testsupport::ScopedCwd cwd(dir.path());
+    const support::TempDir dir;
+    support::ScopedCwd cwd(dir.path());
     StartedHelper helper(dir);
     // What the caller ignores or blocks must not carry over into the program.
     signal(SIGPIPE, SIG_IGN);
@@ -78,9 +80,13 @@ TEST(StartProgram, RunsTheProgramDetachedAndNeverAsTheCallersChild) {
     sigprocmask(SIG_BLOCK, &usr1, nullptr);
     const int leaked = open("/dev/zero", O_RDONLY);  // not close-on-exec
 
-    const platform::Result result = platform::StartProgram(HelperPath());
+    const platform::Result result = platform::StartProgram(kHelper);
     ASSERT_TRUE(result) << result.error();
     close(leaked);
+    sigset_t mask;
+    sigprocmask(SIG_BLOCK, nullptr, &mask);
+    EXPECT_TRUE(sigismember(&mask, SIGUSR1)) << "the caller's mask was not restored";
+    EXPECT_FALSE(sigismember(&mask, SIGTERM)) << "the caller's mask was not restored";
     // The intermediate process is reaped and the program belongs to someone else, so the
     // caller has no child left to wait for.
     errno = 0;
@@ -100,9 +106,9 @@ TEST(StartProgram, RunsTheProgramDetachedAndNeverAsTheCallersChild) {
 }
 
 TEST(StartProgram, TheStartedProgramOutlivesTheProcessThatStartedIt) {
-    const testsupport::TempDir dir;
+    const support::TempDir dir;
     StartedHelper helper(dir);
-    ChildProcess caller({"start", HelperPath()}, dir.path());
+    ChildProcess caller({kHelper, "start", kHelper}, dir.path());
     EXPECT_EQ(caller.ReadLine(), "ok");
     ASSERT_EQ(caller.Wait(), 0);
 
@@ -111,8 +117,16 @@ TEST(StartProgram, TheStartedProgramOutlivesTheProcessThatStartedIt) {
     EXPECT_TRUE(IsRunning(facts["pid"]));
 }
 
+TEST(StartProgram, NoHandlerOfTheCallerRunsInTheIntermediateProcess) {
+    // The helper floods its own process group, the intermediate processes included, with a
+    // signal it handles; its handler notes every run in a process other than its own.
+    ChildProcess caller({kHelper, "start-under-signals", "/bin/true", "300"});
+    EXPECT_EQ(caller.ReadLine(), "foreign 0 failed 0");
+    EXPECT_EQ(caller.Wait(), 0);
+}
+
 TEST(StartProgram, ReportsAProgramThatCannotStart) {
-    const testsupport::TempDir dir;
+    const support::TempDir dir;
     dir.Write("notes.txt", "not a program");
     const std::string cases[] = {
         dir.dir() + "missing",    // no such file

@@ -1,15 +1,19 @@
+#include "platform/UniqueFd.h"
 #include "platform/WindowMessageWire.h"
 #include "platform/WindowMessages.h"
 
-#include "ChildProcess.h"
-#include "TempDir.h"
+#include "support/ChildProcess.h"
+#include "support/TempDir.h"
 
 #include <gtest/gtest.h>
 
+#include <sys/socket.h>
+#include <sys/un.h>
 #include <unistd.h>
 
 #include <atomic>
 #include <chrono>
+#include <cstring>
 #include <filesystem>
 #include <future>
 #include <mutex>
@@ -24,14 +28,17 @@ using platform::SendWindowMessage;
 using platform::WindowMessage;
 using platform::WindowMessageListener;
 using platform::WM_CLOSEREQUEST;
-using platformtest::ChildProcess;
+using support::ChildProcess;
+
+// The helper program (Helper.cpp) that plays the other process.
+const std::string kHelper = PLATFORM_TEST_HELPER;
 
 constexpr WindowMessage kCloseRequest{WM_CLOSEREQUEST, 0, 0};
 constexpr char kNobody[] = "65534";
 
 TEST(WindowMessages, TheSenderReturnsOnlyAfterTheReceivingProcessHasEnded) {
-    const testsupport::TempDir dir;
-    ChildProcess receiver({"listen", dir.path(), kMainWindowClass, kMainWindowTitle});
+    const support::TempDir dir;
+    ChildProcess receiver({kHelper, "listen", dir.path(), kMainWindowClass, kMainWindowTitle});
     ASSERT_EQ(receiver.ReadLine(), "listening");
 
     auto sent = std::async(std::launch::async, [&] {
@@ -47,7 +54,7 @@ TEST(WindowMessages, TheSenderReturnsOnlyAfterTheReceivingProcessHasEnded) {
 }
 
 TEST(WindowMessages, NothingIsFoundWithoutAListenerOfTheSameClassAndTitle) {
-    const testsupport::TempDir dir;
+    const support::TempDir dir;
     EXPECT_FALSE(SendWindowMessage(kMainWindowClass, kMainWindowTitle, kCloseRequest, dir.path()));
 
     std::atomic<int> handled = 0;
@@ -65,8 +72,8 @@ TEST(WindowMessages, NothingIsFoundWithoutAListenerOfTheSameClassAndTitle) {
 }
 
 TEST(WindowMessages, ANameLeftByAKilledListenerIsNotFoundAndCanBeListenedOnAgain) {
-    const testsupport::TempDir dir;
-    ChildProcess crashed({"listen", dir.path(), kMainWindowClass, kMainWindowTitle});
+    const support::TempDir dir;
+    ChildProcess crashed({kHelper, "listen", dir.path(), kMainWindowClass, kMainWindowTitle});
     ASSERT_EQ(crashed.ReadLine(), "listening");
     crashed.Kill(SIGKILL);
     ASSERT_EQ(crashed.Wait(), 128 + SIGKILL);
@@ -75,7 +82,7 @@ TEST(WindowMessages, ANameLeftByAKilledListenerIsNotFoundAndCanBeListenedOnAgain
 
     EXPECT_FALSE(SendWindowMessage(kMainWindowClass, kMainWindowTitle, kCloseRequest, dir.path()));
 
-    ChildProcess next({"listen", dir.path(), kMainWindowClass, kMainWindowTitle});
+    ChildProcess next({kHelper, "listen", dir.path(), kMainWindowClass, kMainWindowTitle});
     ASSERT_EQ(next.ReadLine(), "listening");
     next.Write("x");  // its handler may end the process at once
     EXPECT_TRUE(SendWindowMessage(kMainWindowClass, kMainWindowTitle, kCloseRequest, dir.path()));
@@ -84,7 +91,7 @@ TEST(WindowMessages, ANameLeftByAKilledListenerIsNotFoundAndCanBeListenedOnAgain
 }
 
 TEST(WindowMessageListener, CallsTheHandlerOnItsOwnThreadAndReleasesTheSenderWhenItReturns) {
-    const testsupport::TempDir dir;
+    const support::TempDir dir;
     std::mutex mutex;
     std::vector<WindowMessage> received;
     std::thread::id handlerThread;
@@ -112,7 +119,7 @@ TEST(WindowMessageListener, CallsTheHandlerOnItsOwnThreadAndReleasesTheSenderWhe
 }
 
 TEST(WindowMessageListener, OnlyOneLiveListenerHoldsAName) {
-    const testsupport::TempDir dir;
+    const support::TempDir dir;
     const auto listen = [&] {
         return std::make_unique<WindowMessageListener>(
             kMainWindowClass, kMainWindowTitle, [](const WindowMessage&) {}, dir.path());
@@ -124,6 +131,37 @@ TEST(WindowMessageListener, OnlyOneLiveListenerHoldsAName) {
     first.reset();
     EXPECT_FALSE(SendWindowMessage(kMainWindowClass, kMainWindowTitle, kCloseRequest, dir.path()));
     EXPECT_NO_THROW(listen());
+}
+
+TEST(WindowMessageListener, BacksOffWhileOutOfDescriptorsAndServesOnceOneIsFree) {
+    const support::TempDir dir;
+    ChildProcess receiver(
+        {kHelper, "listen-starved", dir.path(), kMainWindowClass, kMainWindowTitle});
+    ASSERT_EQ(receiver.ReadLine(), "starved");
+
+    // A sender waiting in the listener's backlog, which it cannot accept for want of a
+    // descriptor; the socket stays readable all the while.
+    const platform::UniqueFd sender(socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0));
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    const std::string path =
+        platform::wire::SocketPath(kMainWindowClass, kMainWindowTitle, dir.path()).string();
+    std::strcpy(address.sun_path, path.c_str());
+    ASSERT_EQ(connect(sender.get(), reinterpret_cast<const sockaddr*>(&address), sizeof address),
+              0);
+    receiver.Write("go\n");
+
+    // A listener that retried at once would have burnt most of the helper's one-second window.
+    const std::string cpu = receiver.ReadLine();
+    ASSERT_TRUE(cpu.starts_with("cpu ")) << cpu;
+    EXPECT_LT(std::stol(cpu.substr(4)), 100) << "milliseconds of CPU in one second";
+
+    const platform::wire::Request request = platform::wire::Encode(kCloseRequest);
+    ASSERT_EQ(send(sender.get(), request.data(), request.size(), MSG_NOSIGNAL),
+              static_cast<ssize_t>(request.size()));
+    EXPECT_EQ(receiver.ReadLine(), "handling 2029 0 0");
+    receiver.Write("x");
+    EXPECT_EQ(receiver.Wait(), 0);
 }
 
 // The runtime directory keeps other users out; these tests open a directory to everyone to
@@ -141,7 +179,7 @@ class AnotherUser : public ::testing::Test {
             platform::wire::SocketPath(kMainWindowClass, kMainWindowTitle, dir_.path()),
             std::filesystem::perms::all);
     }
-    testsupport::TempDir dir_;
+    support::TempDir dir_;
 };
 
 TEST_F(AnotherUser, CannotMakeAListenerHandleAMessage) {
@@ -151,7 +189,8 @@ TEST_F(AnotherUser, CannotMakeAListenerHandleAMessage) {
     OpenSocketToAll();
 
     for (const char* mode : {"raw-send", "send"}) {
-        ChildProcess stranger({mode, dir_.path(), kMainWindowClass, kMainWindowTitle, kNobody});
+        ChildProcess stranger(
+            {kHelper, mode, dir_.path(), kMainWindowClass, kMainWindowTitle, kNobody});
         EXPECT_EQ(stranger.ReadLine(), std::string(mode) == "send" ? "not found" : "closed");
         EXPECT_EQ(stranger.Wait(), 0);
     }
@@ -161,7 +200,8 @@ TEST_F(AnotherUser, CannotMakeAListenerHandleAMessage) {
 }
 
 TEST_F(AnotherUser, ListeningUnderTheNameIsNotFoundBySenders) {
-    ChildProcess stranger({"listen", dir_.path(), kMainWindowClass, kMainWindowTitle, kNobody});
+    ChildProcess stranger(
+        {kHelper, "listen", dir_.path(), kMainWindowClass, kMainWindowTitle, kNobody});
     ASSERT_EQ(stranger.ReadLine(), "listening");
     OpenSocketToAll();
 

@@ -1,4 +1,5 @@
-#include "GatewayClient.h"
+#include "support/Credentials.h"
+#include "support/GatewayClient.h"
 
 #include "base/DateTime.h"
 #include "base/Numbers.h"
@@ -12,7 +13,7 @@
 
 namespace {
 
-using gatewayclient::Params;
+using support::Params;
 
 // Lower bounds of the credit points of levels 0 to 20; a level ends where the next begins.
 constexpr std::array<int64_t, 22> kLevelFloors = {0,        4,
@@ -36,8 +37,8 @@ sandbox::Options FixedOptions(uint64_t seed = 1) {
 
 class RestGatewayTest : public ::testing::Test {
   protected:
-    gatewayclient::Reply Call(const Params& params) {
-        return gatewayclient::Post(box.port(), gatewayclient::SignedBody(params));
+    support::Reply Call(const Params& params) {
+        return support::Post(box.port(), support::SignedBody(params));
     }
 
     // Every item of a search, page after page, as the answers list them.
@@ -75,12 +76,12 @@ TEST_F(RestGatewayTest, AcceptsARequestSignedByTheRule) {
                            {"format", "xml"},
                            {"nick", "阳光 的小店"},
                            {"sip_apiname", "taobao.user.get"},
-                           {"sip_appkey", "38015"},
+                           {"sip_appkey", support::kAppKey},
                            {"sip_sessionid", ""},
                            {"sip_sign", "E9EF746ACFCE443A6127AB2C3241F68B"},
                            {"sip_timestamp", "2009-03-03 08:05:09"},
                            {"v", "1.0"}};
-    const auto reply = gatewayclient::Post(box.port(), gatewayclient::Body(params));
+    const auto reply = support::Post(box.port(), support::Body(params));
 
     EXPECT_EQ(reply.Code(), 0) << reply.body;
     const auto xml = reply.Xml();
@@ -133,11 +134,11 @@ TEST_F(RestGatewayTest, RejectsBadRequestsWithAnErrorAnswer) {
         {"parameter sent twice", none, [](std::string& body) { body += "&v=1.0"; }, 26},
     };
     for (const Case& c : cases) {
-        Params params = gatewayclient::ItemsCall("手机");
+        Params params = support::ItemsCall("手机");
         c.beforeSigning(params);
-        std::string body = gatewayclient::SignedBody(params);
+        std::string body = support::SignedBody(params);
         c.afterSigning(body);
-        const auto reply = gatewayclient::Post(box.port(), body);
+        const auto reply = support::Post(box.port(), body);
         EXPECT_EQ(reply.status, 200) << c.what;
         EXPECT_EQ(reply.Code(), c.code) << c.what << "\n" << reply.body;
         EXPECT_FALSE(reply.Text("msg").empty()) << c.what;
@@ -152,14 +153,14 @@ TEST_F(RestGatewayTest, KeywordsListedInTheReadmeHaveTheirOutcomes) {
         {"手机 128g", 626}, {"mini", 1062},
     };
     for (const auto& [keyword, total] : keywords) {
-        Params params = gatewayclient::ItemsCall(keyword, "iid");
+        Params params = support::ItemsCall(keyword, "iid");
         params["page_size"] = "1";
         EXPECT_EQ(Call(params).Text("totalResults"), std::to_string(total)) << keyword;
     }
 }
 
 TEST_F(RestGatewayTest, SearchKeepsToTermsPricesAndPages) {
-    Params params = gatewayclient::ItemsCall("手机+红色");
+    Params params = support::ItemsCall("手机+红色");
     params["start_price"] = "800";
     params["end_price"] = "4999.9";
     const int total = std::stoi(Call(params).Text("totalResults"));
@@ -167,7 +168,7 @@ TEST_F(RestGatewayTest, SearchKeepsToTermsPricesAndPages) {
     const auto items = AllItems(params, &pageSizes);
 
     ASSERT_GT(total, 200) << "the case needs more than one page";
-    EXPECT_LT(total, std::stoi(Call(gatewayclient::ItemsCall("手机")).Text("totalResults")));
+    EXPECT_LT(total, std::stoi(Call(support::ItemsCall("手机")).Text("totalResults")));
     EXPECT_EQ(static_cast<int>(items.size()), total);
     std::set<std::string> iids;
     for (const auto& item : items) {
@@ -189,12 +190,12 @@ TEST_F(RestGatewayTest, SearchKeepsToTermsPricesAndPages) {
     }
 
     pageSizes.clear();
-    AllItems(gatewayclient::ItemsCall("保温杯"), &pageSizes);
+    AllItems(support::ItemsCall("保温杯"), &pageSizes);
     EXPECT_EQ(pageSizes, (std::vector<size_t>{200, 150, 0}));
 }
 
 TEST_F(RestGatewayTest, AnswersOnlyTheRequestedFields) {
-    Params params = gatewayclient::ItemsCall("绿茶", "price,iid");
+    Params params = support::ItemsCall("绿茶", "price,iid");
     params["page_size"] = "3";
     const auto xml = Call(params).Xml();
     const xmlNode* item = base::FindChild(xml.Root(), "item");
@@ -210,19 +211,19 @@ TEST_F(RestGatewayTest, SameSeedGivesTheSameCatalogueAndAnotherSeedAnother) {
     sandbox::Sandbox twin(FixedOptions(1));
     sandbox::Sandbox other(FixedOptions(2));
     const auto fields = "iid,title,nick,type,cid,delist_time,price,post_fee";
-    Params params = gatewayclient::ItemsCall("连衣裙", fields);
+    Params params = support::ItemsCall("连衣裙", fields);
     params["page_size"] = "50";
-    const std::string body = gatewayclient::SignedBody(params);
+    const std::string body = support::SignedBody(params);
 
-    const auto first = gatewayclient::Post(box.port(), body).body;
-    EXPECT_EQ(gatewayclient::Post(twin.port(), body).body, first);
-    const auto changed = gatewayclient::Post(other.port(), body);
+    const auto first = support::Post(box.port(), body).body;
+    EXPECT_EQ(support::Post(twin.port(), body).body, first);
+    const auto changed = support::Post(other.port(), body);
     EXPECT_EQ(changed.Text("totalResults"), "800");
     EXPECT_NE(changed.body, first);
 }
 
 TEST_F(RestGatewayTest, ServesThePicturesItsItemsName) {
-    const auto reply = Call(gatewayclient::ItemsCall("充电宝", "pic_path"));
+    const auto reply = Call(support::ItemsCall("充电宝", "pic_path"));
     const auto path = base::ElementValue(
         base::FindChild(base::FindChild(reply.Xml().Root(), "item"), "pic_path"));
     ASSERT_TRUE(path && path->starts_with(box.url("/pic/"))) << reply.body;
@@ -238,7 +239,7 @@ TEST_F(RestGatewayTest, ServesThePicturesItsItemsName) {
 TEST_F(RestGatewayTest, SellersSpanEveryLevelWithScoresInsideTheirLevel) {
     std::set<int> levels;
     for (const auto& seller : box.catalogue().sellers()) {
-        const auto reply = Call(gatewayclient::UserCall(seller.nick));
+        const auto reply = Call(support::UserCall(seller.nick));
         const auto xml = reply.Xml();
         const auto credit = base::FindChild(base::FindChild(xml.Root(), "user"), "seller_credit");
         const auto read = [&](const char* name) {
@@ -257,7 +258,7 @@ TEST_F(RestGatewayTest, SellersSpanEveryLevelWithScoresInsideTheirLevel) {
     }
     EXPECT_EQ(levels.size(), 21u);
 
-    const auto unknown = Call(gatewayclient::UserCall("没有这个人"));
+    const auto unknown = Call(support::UserCall("没有这个人"));
     EXPECT_EQ(unknown.Code(), 50);
     EXPECT_NE(unknown.Text("msg").find("没有这个人"), std::string::npos);
 }

@@ -2,8 +2,8 @@
 #include "base/Encoding.h"
 #include "base/Xml.h"
 #include "sandbox/Sandbox.h"
+#include "support/TempDir.h"
 
-#include <TempDir.h>
 #include <gtest/gtest.h>
 #include <httplib.h>
 
@@ -94,7 +94,7 @@ class SoapServicesTest : public ::testing::Test {
 
     std::string Log() const { return ReadFile(temp.path() / "reports.jsonl"); }
 
-    testsupport::TempDir temp;
+    support::TempDir temp;
     std::optional<sandbox::Sandbox> box;
 };
 

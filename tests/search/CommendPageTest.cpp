@@ -6,6 +6,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <fstream>
 #include <iterator>
 #include <regex>
@@ -129,10 +130,26 @@ TEST(CommendPage, BarWidthIsTwiceTheScoreRoundedHalfToEven) {
     const struct {
         double score;
         int64_t width;
-    } cases[] = {{43.86, 88}, {24.25, 48}, {24.75, 50}, {-50, -100}, {50, 100}, {-2.5, -5}, {0, 0}};
+    } cases[] = {{43.86, 88}, {24.25, 48}, {24.75, 50}, {50, 100}, {0.25, 0}, {0, 0}};
     for (const auto& c : cases) {
         EXPECT_EQ(BarWidth(c.score), c.width) << c.score;
     }
+}
+
+TEST(CommendPage, BarWidthStaysWithinTheBar) {
+    // A browser draws a negative width as a full bar: a seller whose credit lookup failed
+    // (-2.5) would look best.
+    for (const double score : {-2.5, -50.0, -0.3, -1e300, std::nan("")}) {
+        EXPECT_EQ(BarWidth(score), 0) << score;
+    }
+    for (const double score : {50.3, 51.0, 1e300}) {
+        EXPECT_EQ(BarWidth(score), 100) << score;
+    }
+    TAssayItemR unknownSeller = Item("1", 0);
+    unknownSeller.price_score = 50;
+    unknownSeller.credit_score = -2.5;
+    EXPECT_THAT(BuildCommendPage({"k", "", "", 10, 0}, {unknownSeller}, kNow),
+                HasSubstr("<div id=\"PBar_YellowValue\" style=\"width: 0%\">"));
 }
 
 TEST(CommendPage, EscapesEveryInsertedValue) {

@@ -1,4 +1,4 @@
-#include "RawHttpServer.h"
+#include "support/RawHttpServer.h"
 
 #include <arpa/inet.h>
 #include <netinet/in.h>
@@ -11,7 +11,7 @@
 #include <cstdlib>
 #include <stdexcept>
 
-namespace testsupport {
+namespace support {
 namespace {
 
 size_t ContentLength(const std::string& head) {
@@ -124,4 +124,4 @@ void RawHttpServer::ServeConnection(int fd) {
     shutdown(fd, SHUT_WR);
 }
 
-}  // namespace testsupport
+}  // namespace support

@@ -7,7 +7,7 @@
 #include <thread>
 #include <vector>
 
-namespace testsupport {
+namespace support {
 
 // A one-thread HTTP server on 127.0.0.1 that works on raw bytes, for tests that must see a
 // request exactly as it went on the wire (header order included) or answer with bytes no
@@ -45,4 +45,4 @@ class RawHttpServer {
     std::thread thread_;
 };
 
-}  // namespace testsupport
+}  // namespace support

@@ -1,11 +1,11 @@
-#include "TempDir.h"
+#include "support/TempDir.h"
 
 #include <stdlib.h>
 #include <fstream>
 #include <iterator>
 #include <stdexcept>
 
-namespace testsupport {
+namespace support {
 
 TempDir::TempDir() {
     std::string pattern = (std::filesystem::temp_directory_path() / "qvtest-XXXXXX").string();
@@ -48,4 +48,4 @@ ScopedCwd::~ScopedCwd() {
     std::filesystem::current_path(previous_, ec);
 }
 
-}  // namespace testsupport
+}  // namespace support

@@ -3,7 +3,7 @@
 #include <filesystem>
 #include <string>
 
-namespace testsupport {
+namespace support {
 
 // A fresh directory under the system's temporary directory, removed with everything in it.
 class TempDir {
@@ -36,4 +36,4 @@ class ScopedCwd {
     std::filesystem::path previous_;
 };
 
-}  // namespace testsupport
+}  // namespace support

@@ -1,6 +1,6 @@
 #include "updater/Query.h"
 
-#include "TempDir.h"
+#include "support/TempDir.h"
 
 #include <gtest/gtest.h>
 
@@ -9,7 +9,7 @@
 
 namespace {
 
-using testsupport::TempDir;
+using support::TempDir;
 
 TEST(GetQuerySoap, BindsTheServerOfTheSettingsFile) {
     const struct {
