@@ -17,7 +17,8 @@ QColor KeyColour(const QImage& background) {
 
 QBitmap OutlineMask(const QImage& background) {
     const QImage rgb = background.convertToFormat(QImage::Format_RGB32);
-    // MaskInColor sets the key-coloured pixels, and a set bit of a bitmap is what a mask cuts.
+    // As a window mask, this bitmap leaves out exactly the key-coloured pixels; MaskOutColor
+    // would keep only them.
     return QBitmap::fromImage(rgb.createMaskFromColor(KeyColour(rgb).rgb(), Qt::MaskInColor));
 }
 

@@ -9,8 +9,8 @@ namespace window {
 // The colour that marks what lies outside the window: the picture's bottom-left pixel.
 QColor KeyColour(const QImage& background);
 
-// The window's outline cut from its background: set where a pixel differs from the key colour,
-// clear where it equals it.
+// The window's outline as QWidget::setMask takes it: every pixel of the background but those in
+// the key colour.
 QBitmap OutlineMask(const QImage& background);
 
 }  // namespace window
