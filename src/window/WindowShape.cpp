@@ -1,0 +1,58 @@
+// The shaped frameless window: its background, its outline and its dragging.
+
+#include "window/WindowShape.h"
+
+#include "window/SearchWindow.h"
+
+#include <QMouseEvent>
+#include <QPainter>
+#include <QScreen>
+#include <QWindow>
+
+namespace window {
+
+QColor KeyColour(const QImage& background) {
+    return background.pixelColor(0, background.height() - 1);
+}
+
+QBitmap OutlineMask(const QImage& background) {
+    const QImage rgb = background.convertToFormat(QImage::Format_RGB32);
+    // As a window mask, this bitmap leaves out exactly the key-coloured pixels; MaskOutColor
+    // would keep only them.
+    return QBitmap::fromImage(rgb.createMaskFromColor(KeyColour(rgb).rgb(), Qt::MaskInColor));
+}
+
+void TLumiskSearch::paintEvent(QPaintEvent*) {
+    QPainter painter(this);
+    painter.drawPixmap(0, 0, background_);
+}
+
+void TLumiskSearch::showEvent(QShowEvent* event) {
+    if (!outlineCut_) {
+        outlineCut_ = true;
+        if (const QScreen* screen = this->screen()) {
+            move(screen->availableGeometry().center() - rect().center());
+        }
+        CutOutline();
+    }
+    QWidget::showEvent(event);
+}
+
+void TLumiskSearch::CutOutline() {
+    if (!background_.isNull()) {
+        setMask(OutlineMask(background_.toImage()));
+    }
+}
+
+void TLumiskSearch::mousePressEvent(QMouseEvent* event) {
+    // Only the bare background acts as a title bar; panels and controls keep their presses.
+    if (event->button() == Qt::LeftButton && childAt(event->position().toPoint()) == nullptr &&
+        windowHandle() != nullptr) {
+        windowHandle()->startSystemMove();
+        event->accept();
+        return;
+    }
+    QWidget::mousePressEvent(event);
+}
+
+}  // namespace window
