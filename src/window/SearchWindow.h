@@ -101,6 +101,8 @@ class TLumiskSearch : public QWidget {
     HintLabel* labNullSearch = nullptr;
     // Why the last search failed; shown like the other hints.
     HintLabel* labSearchFailed = nullptr;
+    // The last search was stopped; shown like the other hints.
+    QLabel* labStopped = nullptr;
 
     Panel* panSearching = nullptr;
     QLabel* labStep1 = nullptr;
@@ -117,6 +119,8 @@ class TLumiskSearch : public QWidget {
     QLabel* lab_GoodsCount1 = nullptr;
     QLabel* labStatus = nullptr;
     QProgressBar* pBarSearch = nullptr;
+    // Stops the search and goes back to the criteria.
+    PictureButton* btnStop = nullptr;
 
     Panel* panCommendList = nullptr;
     QLabel* labInfo_3 = nullptr;
@@ -163,6 +167,7 @@ class TLumiskSearch : public QWidget {
 
     // The engine hand-over (SearchWindowEngine.cpp).
     void StartSearch();
+    void btnStopClick();
     void CreateEngine();
     template <typename... Args>
     std::function<void(Args...)> Relay(int search, void (TLumiskSearch::*handler)(Args...));

@@ -41,7 +41,7 @@ void TLumiskSearch::StartSearch() {
         return;
     }
     for (QLabel* hint : std::initializer_list<QLabel*>{labYJSJ, labWarning, labNullSearch,
-                                                       labNeedKey, labSearchFailed}) {
+                                                       labNeedKey, labSearchFailed, labStopped}) {
         hint->hide();
     }
     const bool high = cbHighSearch->isChecked();
@@ -76,6 +76,19 @@ void TLumiskSearch::StartSearch() {
     }
     searching_ = true;
     ShowPanel(2);
+}
+
+// The run winds down on its own thread within about a second, raising nothing more; what it
+// raised before and has not come over yet belongs to a search that is no longer the current one.
+void TLumiskSearch::btnStopClick() {
+    if (!searching_) {
+        return;
+    }
+    searchStop_.request_stop();
+    ++searchNumber_;
+    EndSearch();
+    ShowPanel(1);
+    labStopped->show();
 }
 
 template <typename... Args>

@@ -82,6 +82,8 @@ std::vector<Row> Controls() {
          Yellow, kHidden | kWraps},
         {&W::labSearchFailed, "labSearchFailed", "panSearch", 96, 32, 537, 49, "", "", Yellow,
          kHidden | kWraps},
+        {&W::labStopped, "labStopped", "panSearch", 96, 32, 537, 16, "已停止本次检索", "", Yellow,
+         kHidden},
 
         {&W::labStep1, "labStep1", "panSearching", 88, 40, 289, 25, "正在检索符合条件的商品数据...",
          "", White, kPlain},
@@ -106,6 +108,9 @@ std::vector<Row> Controls() {
          kBold | kAutoSize},
         {&W::labStatus, "labStatus", "panSearching", 64, 256, 593, 16, "", "", Yellow, kPlain},
         {&W::pBarSearch, "pBarSearch", "panSearching", 64, 272, 593, 33, "", "", Default, kPlain},
+        // Centred under the progress bar, in the free space below it.
+        {&W::btnStop, "btnStop", "panSearching", 316, 328, 89, 26, "停止检索", ":/window/BtnStop",
+         Default, kPlain},
 
         {&W::labInfo_3, "labInfo_3", "panCommendList", 16, 8, 0, 0, "本次总共检索了商品", "", Light,
          kPlain},
@@ -193,6 +198,7 @@ void TLumiskSearch::BuildForm() {
 
 void TLumiskSearch::ConnectHandlers() {
     connect(btnSearch, &PictureButton::clicked, this, &TLumiskSearch::btnSearchClick);
+    connect(btnStop, &PictureButton::clicked, this, &TLumiskSearch::btnStopClick);
     editKey->installEventFilter(this);
     connect(cbHighSearch, &QCheckBox::clicked, this, &TLumiskSearch::cbHighSearchClick);
     connect(tbSellerCredit, &QSlider::valueChanged, this, &TLumiskSearch::tbSellerCreditChanging);

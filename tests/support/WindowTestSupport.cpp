@@ -15,9 +15,10 @@ namespace support {
 window::EngineStarter StartRecorder::Starter() {
     return [this](std::unique_ptr<search::TSearchEngine> engine, std::string keyword,
                   std::string startPrice, std::string endPrice, int32_t minLevel, bool force) {
+        std::jthread run([](std::stop_token) {});
         starts.push_back({std::move(engine), std::move(keyword), std::move(startPrice),
-                          std::move(endPrice), minLevel, force});
-        return std::jthread();
+                          std::move(endPrice), minLevel, force, run.get_stop_source()});
+        return run;
     };
 }
 

@@ -11,6 +11,7 @@
 #include <filesystem>
 #include <functional>
 #include <memory>
+#include <stop_token>
 #include <string>
 #include <vector>
 
@@ -27,10 +28,13 @@ struct StartedSearch {
     std::string endPrice;
     int32_t minLevel = 0;
     bool force = false;
+    // The stop source of the thread handed back to the window.
+    std::stop_source stop;
 };
 
-// An engine starter that keeps what it is given and runs nothing; the test raises the kept
-// engine's events itself.
+// An engine starter that keeps what it is given and runs nothing: the thread it hands back ends
+// at once, but its stop source shows whether the window asked for a stop. The test raises the
+// kept engine's events itself.
 class StartRecorder {
   public:
     window::EngineStarter Starter();

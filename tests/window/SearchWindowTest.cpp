@@ -32,6 +32,7 @@
 #include <fstream>
 #include <memory>
 #include <optional>
+#include <thread>
 
 Q_DECLARE_METATYPE(std::optional<QString>)
 
@@ -69,6 +70,7 @@ class SearchWindowTest : public QObject {
     void failedSearchReturnsWithItsReasonAndKeepsTheKeyword();
     void finishedSearchShowsThePageAndSearchAgainKeepsCriteria();
     void eventsOfAnEarlierSearchAreDropped();
+    void stopButtonReturnsToTheSearchPanelAndDropsTheStoppedRun();
     void secondSearchCannotStartWhileOneRuns();
     void helpPanelShowsTheHelpPageAndReturns();
     void placeholderGoesOnFirstFocusAndNeverComesBack();
@@ -548,6 +550,59 @@ void SearchWindowTest::eventsOfAnEarlierSearchAreDropped() {
 
     RaiseFromSearchThread(&window, [&] { Engine(1).OnStatus("from the second search"); });
     QCOMPARE(window.labStatus->text(), QStringLiteral("from the second search"));
+}
+
+void SearchWindowTest::stopButtonReturnsToTheSearchPanelAndDropsTheStoppedRun() {
+    window::TLumiskSearch& window = *window_;
+    Search(QStringLiteral("手机"));
+    RaiseFromSearchThread(&window, [&] {
+        Engine().OnStep(3);
+        Engine().OnStatus("正在查询阳光数码的信用记录...");
+    });
+    QVERIFY(window.btnStop->isVisible());
+    QCOMPARE(window.btnStop->parentWidget(), window.panSearching);
+    QCOMPARE(window.btnStop->geometry(), QRect(316, 328, 89, 26));
+    QVERIFY(window.btnStop->y() > window.pBarSearch->geometry().bottom());
+    QCOMPARE(window.btnStop->text(), QStringLiteral("停止检索"));
+    QVERIFY(!recorder_.starts.at(0).stop.stop_requested());
+
+    QTest::mouseClick(window.btnStop, Qt::LeftButton);
+    QVERIFY(recorder_.starts.at(0).stop.stop_requested());
+    QVERIFY(!window.Searching());
+    QCOMPARE(PanelOnShow(window), window.panSearch);
+    QVERIFY(window.editKey->hasFocus());
+    QVERIFY(window.labStopped->isVisible());
+    QCOMPARE(window.labStopped->text(), QStringLiteral("已停止本次检索"));
+    QCOMPARE(window.labStopped->palette().color(QPalette::WindowText),
+             window.labNullSearch->palette().color(QPalette::WindowText));
+
+    // Events the run raised before it stopped, still on their way, change nothing.
+    RaiseFromSearchThread(&window, [&] {
+        Engine().OnStatus("late");
+        Engine().OnItemCount(7);
+        Engine().OnNothingFound();
+        Engine().OnFinished();
+    });
+    QCOMPARE(PanelOnShow(window), window.panSearch);
+    QCOMPARE(window.labStatus->text(), QStringLiteral("正在查询阳光数码的信用记录..."));
+    QVERIFY(!window.labNullSearch->isVisible());
+    QVERIFY(window.labStopped->isVisible());
+    QCOMPARE(window.wbCommendList->url(), QUrl());
+
+    // The next search starts and hides the hint; the stopped run's queued end does not touch it.
+    Search(QStringLiteral("手机+壳"));
+    QCOMPARE(recorder_.starts.size(), size_t{2});
+    QVERIFY(!window.labStopped->isVisible());
+    std::thread([&] { Engine(1).OnFinished(); }).join();
+    window.btnStop->click();
+    QCoreApplication::sendPostedEvents(&window, QEvent::MetaCall);
+    QCOMPARE(PanelOnShow(window), window.panSearch);
+    QVERIFY(window.labStopped->isVisible());
+    QVERIFY(recorder_.starts.at(1).stop.stop_requested());
+
+    // A stop with no search under way does nothing.
+    window.btnStop->click();
+    QCOMPARE(PanelOnShow(window), window.panSearch);
 }
 
 void SearchWindowTest::secondSearchCannotStartWhileOneRuns() {
