@@ -1,12 +1,16 @@
 #include "support/ChildProcess.h"
 
 #include <fcntl.h>
+#include <poll.h>
 #include <signal.h>
 #include <spawn.h>
+#include <sys/syscall.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
+#include <cstdint>
 #include <cstring>
 #include <stdexcept>
 
@@ -117,6 +121,52 @@ int ChildProcess::Wait() {
     pid_ = -1;
     endedBySignal_ = !WIFEXITED(status);
     return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+}
+
+std::optional<int> ChildProcess::WaitFor(std::chrono::milliseconds timeout) {
+    if (pid_ <= 0) {
+        throw std::logic_error("the child process has been waited for already");
+    }
+    if (!ProcessWatch(pid_).AwaitEnd(timeout)) {
+        return std::nullopt;
+    }
+    return Wait();
+}
+
+ProcessWatch::ProcessWatch(pid_t pid) : pid_(pid) {
+    // A pidfd turns readable when its process ends, child or not, so nothing has to be polled.
+    // Called directly: Debian 12's <sys/pidfd.h> declares pidfd_open without C linkage.
+    fd_ = static_cast<int>(syscall(SYS_pidfd_open, pid, 0));
+    if (fd_ < 0 && errno != ESRCH) {
+        throw std::runtime_error("cannot watch process " + std::to_string(pid) + ": " +
+                                 std::strerror(errno));
+    }
+}
+
+ProcessWatch::~ProcessWatch() {
+    if (fd_ >= 0) {
+        close(fd_);
+    }
+}
+
+bool ProcessWatch::AwaitEnd(std::chrono::milliseconds timeout) const {
+    if (fd_ < 0) {
+        return true;
+    }
+    const auto deadline = std::chrono::steady_clock::now() + timeout;
+    for (;;) {
+        const auto left = std::chrono::ceil<std::chrono::milliseconds>(
+            deadline - std::chrono::steady_clock::now());
+        pollfd watch = {fd_, POLLIN, 0};
+        const int ready = poll(&watch, 1, static_cast<int>(std::max<int64_t>(left.count(), 0)));
+        if (ready >= 0) {
+            return ready > 0;
+        }
+        if (errno != EINTR) {
+            throw std::runtime_error("cannot wait for process " + std::to_string(pid_) + ": " +
+                                     std::strerror(errno));
+        }
+    }
 }
 
 }  // namespace support

@@ -2,7 +2,9 @@
 
 #include <sys/types.h>
 
+#include <chrono>
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -34,7 +36,10 @@ class ChildProcess {
     void Kill(int signal);
     // Waits for the child to end; its exit code, or 128 + signal when a signal ended it.
     int Wait();
-    // After Wait: whether a signal ended the child (rather than an exit of its own).
+    // The same, waiting at most `timeout`; nothing, with the child left running, when it has
+    // not ended by then.
+    std::optional<int> WaitFor(std::chrono::milliseconds timeout);
+    // After Wait or WaitFor: whether a signal ended the child (rather than an exit of its own).
     bool endedBySignal() const { return endedBySignal_; }
 
   private:
@@ -42,6 +47,26 @@ class ChildProcess {
     int input_ = -1;
     int output_ = -1;
     bool endedBySignal_ = false;
+};
+
+// Watches a process, whoever's child it is, from construction on: its number freed and taken by
+// another process later is not mistaken for it.
+class ProcessWatch {
+  public:
+    // A process that is gone already is watched as ended. Throws std::runtime_error when the
+    // process cannot be watched.
+    explicit ProcessWatch(pid_t pid);
+    ~ProcessWatch();
+    ProcessWatch(const ProcessWatch&) = delete;
+    ProcessWatch& operator=(const ProcessWatch&) = delete;
+
+    // Waits up to `timeout` for the process to end; true once it has. Throws std::runtime_error
+    // when the wait fails.
+    bool AwaitEnd(std::chrono::milliseconds timeout) const;
+
+  private:
+    pid_t pid_;
+    int fd_ = -1;  // -1: the process was gone when the watch began
 };
 
 }  // namespace support

@@ -4,18 +4,17 @@
 #include "sandbox/Sandbox.h"
 #include "updater/UpGradeRun.h"
 
+#include "support/CopierDone.h"
 #include "support/RecordingUpGradeWindow.h"
 #include "support/TempDir.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
-#include <fcntl.h>
-#include <poll.h>
 #include <stdlib.h>
 #include <sys/stat.h>
-#include <unistd.h>
 
+#include <chrono>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -167,37 +166,15 @@ TEST_F(UpGradePass, OnlyNewAndChangedFilesAreFetched) {
     EXPECT_EQ(Read(Downloaded("Notes.txt")), Served("Notes.txt"));
 }
 
-// Opened before the pass, so the stand-in copier finds a reader; true once it has written.
-class CopierDone {
-  public:
-    explicit CopierDone(const fs::path& dir) : path_(dir / "Brannick.done") {
-        EXPECT_EQ(mkfifo(path_.c_str(), 0600), 0);
-        fd_ = open(path_.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-        EXPECT_GE(fd_, 0);
-    }
-    ~CopierDone() { close(fd_); }
-    CopierDone(const CopierDone&) = delete;
-    CopierDone& operator=(const CopierDone&) = delete;
-
-    bool Await(int timeoutMs) const {
-        pollfd fds = {fd_, POLLIN, 0};
-        return poll(&fds, 1, timeoutMs) == 1 && (fds.revents & POLLIN) != 0;
-    }
-
-  private:
-    fs::path path_;
-    int fd_ = -1;
-};
-
 TEST_F(UpGradePass, AListedCopierLandsInTheProgramDirectoryExecutableAndIsStarted) {
     settings_.startProgram = platform::StartProgram;
     ServeList({
         {"Brannick", "2", "{SANDBOX}/files/Brannick"},
         {"Help.html", "1.02", "{SANDBOX}/files/Help.html"},
     });
-    const CopierDone done(app_.path());
+    const support::CopierDone done(app_.path());
     EXPECT_EQ(Run(), UpGradeEnd::HandedOver);
-    ASSERT_TRUE(done.Await(30000)) << "the copier did not run";
+    ASSERT_TRUE(done.Await(std::chrono::seconds(30))) << "the copier did not run";
 
     EXPECT_EQ(Read(AppFile("Brannick")), Served("Brannick"));
     EXPECT_EQ(Mode(AppFile("Brannick")), 0755u);
