@@ -1,6 +1,7 @@
 #include "platform/InterruptWatch.h"
 
-#include <poll.h>
+#include "platform/StopWait.h"
+
 #include <pthread.h>
 #include <signal.h>
 #include <sys/eventfd.h>
@@ -58,17 +59,7 @@ InterruptWatch::~InterruptWatch() {
 }
 
 void InterruptWatch::Watch() {
-    for (;;) {
-        pollfd fds[2] = {{signalFd_.get(), POLLIN, 0}, {wakeFd_.get(), POLLIN, 0}};
-        if (poll(fds, 2, -1) < 0) {
-            if (errno == EINTR) {
-                continue;
-            }
-            return;
-        }
-        if ((fds[1].revents & POLLIN) != 0) {
-            return;
-        }
+    while (WaitReadableOrStop(signalFd_.get(), wakeFd_.get()) == WaitEnd::Readable) {
         signalfd_siginfo info{};
         if (read(signalFd_.get(), &info, sizeof info) == static_cast<ssize_t>(sizeof info)) {
             interrupted_.request_stop();

@@ -1,9 +1,9 @@
 #include "platform/WindowMessages.h"
 
 #include "platform/RuntimeDir.h"
+#include "platform/StopWait.h"
 #include "platform/WindowMessageWire.h"
 
-#include <poll.h>
 #include <sys/eventfd.h>
 #include <sys/socket.h>
 #include <sys/un.h>
@@ -144,33 +144,15 @@ WindowMessageListener::~WindowMessageListener() {
 }
 
 void WindowMessageListener::Serve() {
-    for (;;) {
-        pollfd fds[2] = {{listenFd_.get(), POLLIN, 0}, {stopFd_.get(), POLLIN, 0}};
-        if (poll(fds, 2, -1) < 0) {
-            if (errno == EINTR) {
-                continue;
-            }
-            return;
-        }
-        if ((fds[1].revents & POLLIN) != 0) {
-            return;
-        }
+    while (WaitReadableOrStop(listenFd_.get(), stopFd_.get()) == WaitEnd::Readable) {
         const UniqueFd connection(accept4(listenFd_.get(), nullptr, nullptr, SOCK_CLOEXEC));
         if (connection.valid()) {
             ServeConnection(connection);
-        } else if (OutOfResources(errno) && StopRequestedWithin(kBackOffMs)) {
+        } else if (OutOfResources(errno) &&
+                   WaitReadableOrStop(-1, stopFd_.get(), kBackOffMs) == WaitEnd::Stopped) {
             return;
         }
     }
-}
-
-bool WindowMessageListener::StopRequestedWithin(int milliseconds) const {
-    pollfd stop{stopFd_.get(), POLLIN, 0};
-    int ready = 0;
-    do {
-        ready = poll(&stop, 1, milliseconds);
-    } while (ready < 0 && errno == EINTR);
-    return ready > 0;
 }
 
 void WindowMessageListener::ServeConnection(const UniqueFd& connection) {
@@ -187,12 +169,8 @@ void WindowMessageListener::ServeConnection(const UniqueFd& connection) {
         if (left.count() <= 0) {
             return;
         }
-        pollfd fds[2] = {{connection.get(), POLLIN, 0}, {stopFd_.get(), POLLIN, 0}};
-        const int ready = poll(fds, 2, static_cast<int>(left.count()));
-        if (ready < 0 && errno == EINTR) {
-            continue;
-        }
-        if (ready <= 0 || (fds[1].revents & POLLIN) != 0) {
+        if (WaitReadableOrStop(connection.get(), stopFd_.get(), static_cast<int>(left.count())) !=
+            WaitEnd::Readable) {
             return;
         }
         const ssize_t n =

@@ -58,8 +58,6 @@ class WindowMessageListener {
   private:
     void Serve();
     void ServeConnection(const UniqueFd& connection);
-    // Waits up to the given time; true when the destructor asked the listener to stop.
-    bool StopRequestedWithin(int milliseconds) const;
 
     Handler handler_;
     std::filesystem::path socketPath_;
