@@ -4,12 +4,12 @@
 #include <fstream>
 #include <map>
 #include <optional>
-#include <sstream>
 #include <string>
 #include <vector>
 
 #include "base/IniFile.h"
 #include "support/ChildProcess.h"
+#include "support/ReadFile.h"
 #include "support/ScopedEnv.h"
 #include "support/TempDir.h"
 
@@ -25,13 +25,6 @@ int RunProgram(const std::vector<std::string>& args, const std::string& destDir 
     program.CloseInput();
     program.ReadAll();
     return program.Wait();
-}
-
-std::string ReadBytes(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream bytes;
-    bytes << in.rdbuf();
-    return bytes.str();
 }
 
 // The keys of the [Desktop Entry] group, values as written.
@@ -83,9 +76,10 @@ TEST_P(Installation, LaysOutOneDirectoryWithSettingsAndALauncher) {
     for (const std::string& f : files) {
         EXPECT_TRUE(fs::is_regular_file(dir / f)) << f;
     }
-    EXPECT_EQ(ReadBytes(dir / "Qorvane.png"),
-              ReadBytes(fs::path(QV_ASSETS_DIR) / "window/Icon.png"));
-    EXPECT_EQ(ReadBytes(dir / "Help.html"), ReadBytes(fs::path(QV_ASSETS_DIR) / "Help.html"));
+    EXPECT_EQ(support::ReadFile(dir / "Qorvane.png"),
+              support::ReadFile(fs::path(QV_ASSETS_DIR) / "window/Icon.png"));
+    EXPECT_EQ(support::ReadFile(dir / "Help.html"),
+              support::ReadFile(fs::path(QV_ASSETS_DIR) / "Help.html"));
 
     const base::IniFile config((dir / "Config.ini").string());
     EXPECT_EQ(config.ReadString("Version", "Qorvane", "missing"), QV_PROJECT_VERSION);

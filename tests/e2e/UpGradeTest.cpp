@@ -5,6 +5,7 @@
 #include "sandbox/Sandbox.h"
 #include "support/ChildProcess.h"
 #include "support/CopierDone.h"
+#include "support/ReadFile.h"
 #include "support/ScopedEnv.h"
 #include "support/TempDir.h"
 
@@ -16,8 +17,6 @@
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <optional>
 #include <random>
 #include <sstream>
@@ -28,24 +27,9 @@ namespace {
 
 namespace fs = std::filesystem;
 using namespace std::chrono_literals;
+using support::ReadFile;
 
 const fs::path kSandboxFiles = SANDBOX_FILES_DIR;
-
-std::string ReadBytes(const fs::path& file) {
-    std::ifstream in(file, std::ios::binary);
-    if (!in) {
-        throw std::runtime_error("cannot read " + file.string());
-    }
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
-void WriteBytes(const fs::path& file, const std::string& bytes) {
-    std::ofstream out(file, std::ios::binary | std::ios::trunc);
-    out << bytes;
-    if (!out) {
-        throw std::runtime_error("cannot write " + file.string());
-    }
-}
 
 // Program files are too long to be shown when they differ.
 testing::AssertionResult HoldsBytes(const fs::path& file, const std::string& bytes) {
@@ -53,7 +37,7 @@ testing::AssertionResult HoldsBytes(const fs::path& file, const std::string& byt
     if (!fs::exists(file, ec)) {
         return testing::AssertionFailure() << file << " is missing";
     }
-    const std::string held = ReadBytes(file);
+    const std::string held = ReadFile(file);
     if (held != bytes) {
         return testing::AssertionFailure() << file << " holds other bytes (" << held.size()
                                            << " instead of " << bytes.size() << ")";
@@ -130,7 +114,7 @@ TEST(QorvaneAndTessaly, AnUpgradeEndsQorvaneAndHandsTheNewProgramFileToTheCopier
     const support::TempDir served;
     const std::string newProgram = NewProgramFile();
     served.Write("Qorvane", newProgram);
-    served.Write("Help.html", ReadBytes(install / "Help.html"));
+    served.Write("Help.html", ReadFile(install / "Help.html"));
     fs::copy_file(kSandboxFiles / "Brannick", served.path() / "Brannick");
     served.Write("list.xml",
                  ListXml({{"Qorvane", "1.0.1"}, {"Help.html", "1.0"}, {"Brannick", "1"}}));
@@ -139,10 +123,9 @@ TEST(QorvaneAndTessaly, AnUpgradeEndsQorvaneAndHandsTheNewProgramFileToTheCopier
     options.updateList = served.path() / "list.xml";
     sandbox::Sandbox sandbox(options);
 
-    WriteBytes(install / "Config.ini",
-               WithServer(ReadBytes(install / "Config.ini"), sandbox.host()));
-    WriteBytes(install / "UpGrade_Old.xml", ListXml({{"Qorvane", "1.0.0"}, {"Help.html", "1.0"}}));
-    const std::string oldProgram = ReadBytes(install / "Qorvane");
+    tmp.Write("install/Config.ini", WithServer(tmp.Read("install/Config.ini"), sandbox.host()));
+    tmp.Write("install/UpGrade_Old.xml", ListXml({{"Qorvane", "1.0.0"}, {"Help.html", "1.0"}}));
+    const std::string oldProgram = ReadFile(install / "Qorvane");
 
     // The close channel and the updater's lock live in the user's runtime directory; a private
     // one keeps the test away from any other Qorvane of this user.
@@ -181,12 +164,12 @@ TEST(QorvaneAndTessaly, AnUpgradeEndsQorvaneAndHandsTheNewProgramFileToTheCopier
     EXPECT_TRUE(HoldsBytes(install / "$tmpUpGrade" / "Qorvane", newProgram));
     // Replacing the program file is the copier's work.
     EXPECT_TRUE(HoldsBytes(install / "Qorvane", oldProgram));
-    EXPECT_TRUE(HoldsBytes(install / "Brannick", ReadBytes(kSandboxFiles / "Brannick")));
+    EXPECT_TRUE(HoldsBytes(install / "Brannick", ReadFile(kSandboxFiles / "Brannick")));
     struct stat copier {};
     ASSERT_EQ(stat((install / "Brannick").c_str(), &copier), 0);
     EXPECT_EQ(copier.st_mode & 07777, 0755u);
     // What the copier found: the marker and the new program file, the unchanged page not fetched.
-    EXPECT_EQ(ReadBytes(install / "Brannick.log"), "ran\nRestartSoft.tmp\n$tmpUpGrade/Qorvane\n");
+    EXPECT_EQ(ReadFile(install / "Brannick.log"), "ran\nRestartSoft.tmp\n$tmpUpGrade/Qorvane\n");
     EXPECT_EQ(sandbox.requestCount(sandbox::Service::Files), 2u);
 }
 

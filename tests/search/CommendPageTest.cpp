@@ -2,13 +2,12 @@
 
 #include "base/DateTime.h"
 #include "base/Encoding.h"
+#include "support/ReadFile.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <fstream>
-#include <iterator>
 #include <regex>
 #include <string>
 #include <vector>
@@ -34,11 +33,6 @@ TAssayItemR Item(std::string iid, int32_t level) {
     return item;
 }
 
-std::string ReadFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
 TEST(CommendPage, MatchesTheGoldenPage) {
     TAssayItemR first = Item("1001", 5);
     first.title = "诺基亚 N95 手机";
@@ -60,7 +54,7 @@ TEST(CommendPage, MatchesTheGoldenPage) {
 
     const std::string bytes =
         CommendPageBytes({"a+b", "10", "20", 2, 1}, {first, skipped, second, beyondCount}, kNow);
-    EXPECT_EQ(bytes, ReadFile(SEARCH_TEST_DATA "/Commend.golden.html"));
+    EXPECT_EQ(bytes, support::ReadFile(SEARCH_TEST_DATA "/Commend.golden.html"));
 }
 
 // The item ids on a page and the numbers they carry, in page order.

@@ -1,8 +1,9 @@
 #include "support/TempDir.h"
 
+#include "support/ReadFile.h"
+
 #include <stdlib.h>
 #include <fstream>
-#include <iterator>
 #include <stdexcept>
 
 namespace support {
@@ -31,11 +32,7 @@ void TempDir::Write(const std::string& name, const std::string& bytes) const {
 }
 
 std::string TempDir::Read(const std::string& name) const {
-    std::ifstream in(path_ / name, std::ios::binary);
-    if (!in) {
-        throw std::runtime_error("cannot read " + (path_ / name).string());
-    }
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    return ReadFile(path_ / name);
 }
 
 ScopedCwd::ScopedCwd(const std::filesystem::path& dir)

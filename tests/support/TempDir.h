@@ -17,7 +17,10 @@ class TempDir {
     // path() with "/" appended, as the program's directory helpers return directories.
     std::string dir() const { return path_.string() + "/"; }
 
+    // Writes the file `name` below path(), making its directories. Throws std::runtime_error when
+    // it cannot be written.
     void Write(const std::string& name, const std::string& bytes) const;
+    // The file `name` below path(), as ReadFile reads it.
     std::string Read(const std::string& name) const;
 
   private:

@@ -5,6 +5,7 @@
 #include "updater/UpGradeRun.h"
 
 #include "support/CopierDone.h"
+#include "support/ReadFile.h"
 #include "support/RecordingUpGradeWindow.h"
 #include "support/TempDir.h"
 
@@ -16,8 +17,6 @@
 
 #include <chrono>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <optional>
 #include <string>
 #include <vector>
@@ -25,6 +24,7 @@
 namespace {
 
 namespace fs = std::filesystem;
+using support::ReadFile;
 using support::TempDir;
 using testing::ElementsAre;
 using testing::EndsWith;
@@ -50,8 +50,7 @@ std::string ListXml(const std::vector<Listed>& entries) {
 }
 
 std::string Served(const std::string& name) {
-    std::ifstream in(kFiles / name, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    return ReadFile(kFiles / name);
 }
 
 unsigned Mode(const fs::path& file) {
@@ -95,11 +94,6 @@ class UpGradePass : public testing::Test {
     fs::path AppFile(const std::string& name) const { return app_.path() / name; }
     fs::path Downloaded(const std::string& name) const {
         return app_.path() / "$tmpUpGrade" / name;
-    }
-    std::string Read(const fs::path& file) const {
-        std::ifstream in(file, std::ios::binary);
-        EXPECT_TRUE(in.is_open()) << file;
-        return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
     }
     uint64_t Downloads() const { return sandbox_.requestCount(sandbox::Service::Files); }
     std::string Copier() const { return app_.dir() + platform::kBrannickFile; }
@@ -146,9 +140,9 @@ TEST_F(UpGradePass, WithoutAnInstalledListEveryFileIsFetchedInListOrder) {
     EXPECT_THAT(window_.calls,
                 ElementsAre(kInfo, "max: 3", "file: Help.html", "position: 1", "file: Notes.txt",
                             "position: 2", "file: 资料\\热门关键字.txt", "position: 3"));
-    EXPECT_EQ(Read(Downloaded("Help.html")), Served("Help.html"));
-    EXPECT_EQ(Read(Downloaded("Notes.txt")), Served("Notes.txt"));
-    EXPECT_EQ(Read(Downloaded("资料/热门关键字.txt")), Served("资料/热门关键字.txt"));
+    EXPECT_EQ(ReadFile(Downloaded("Help.html")), Served("Help.html"));
+    EXPECT_EQ(ReadFile(Downloaded("Notes.txt")), Served("Notes.txt"));
+    EXPECT_EQ(ReadFile(Downloaded("资料/热门关键字.txt")), Served("资料/热门关键字.txt"));
     EXPECT_THAT(started_, ElementsAre(Copier()));
     EXPECT_TRUE(fs::exists(AppFile("UpGrade_New.xml")));
 }
@@ -163,7 +157,7 @@ TEST_F(UpGradePass, OnlyNewAndChangedFilesAreFetched) {
     EXPECT_THAT(window_.calls, ElementsAre(kInfo, "max: 1", "file: Notes.txt", "position: 1"));
     EXPECT_EQ(Downloads(), 1u);
     EXPECT_FALSE(fs::exists(Downloaded("Help.html")));
-    EXPECT_EQ(Read(Downloaded("Notes.txt")), Served("Notes.txt"));
+    EXPECT_EQ(ReadFile(Downloaded("Notes.txt")), Served("Notes.txt"));
 }
 
 TEST_F(UpGradePass, AListedCopierLandsInTheProgramDirectoryExecutableAndIsStarted) {
@@ -176,7 +170,7 @@ TEST_F(UpGradePass, AListedCopierLandsInTheProgramDirectoryExecutableAndIsStarte
     EXPECT_EQ(Run(), UpGradeEnd::HandedOver);
     ASSERT_TRUE(done.Await(std::chrono::seconds(30))) << "the copier did not run";
 
-    EXPECT_EQ(Read(AppFile("Brannick")), Served("Brannick"));
+    EXPECT_EQ(ReadFile(AppFile("Brannick")), Served("Brannick"));
     EXPECT_EQ(Mode(AppFile("Brannick")), 0755u);
     EXPECT_FALSE(fs::exists(Downloaded("Brannick")));
     EXPECT_EQ(app_.Read("Brannick.log"), "ran\n$tmpUpGrade/Help.html\n");
@@ -187,7 +181,7 @@ TEST_F(UpGradePass, AReplacedCopierKeepsItsPermissions) {
     fs::permissions(AppFile("Brannick"), fs::perms(0700));
     ServeList({{"Brannick", "2", "{SANDBOX}/files/Brannick"}});
     EXPECT_EQ(Run(), UpGradeEnd::HandedOver);
-    EXPECT_EQ(Read(AppFile("Brannick")), Served("Brannick"));
+    EXPECT_EQ(ReadFile(AppFile("Brannick")), Served("Brannick"));
     EXPECT_EQ(Mode(AppFile("Brannick")), 0700u);
     EXPECT_THAT(started_, ElementsAre(Copier()));
 }
@@ -242,7 +236,7 @@ TEST_F(UpGradePass, TheMainProgramIsClosedBeforeItsFileIsFetched) {
         EXPECT_EQ(updater::RunUpGrade(window, settings_), UpGradeEnd::HandedOver);
         listener.reset();
 
-        EXPECT_EQ(Read(downloaded), Served("Notes.txt"));
+        EXPECT_EQ(ReadFile(downloaded), Served("Notes.txt"));
         if (c.closes) {
             ASSERT_EQ(received.size(), 1u);
             EXPECT_EQ(received[0].message.msg, 2029u);
@@ -269,7 +263,7 @@ TEST_F(UpGradePass, HostileNamesArePassedOverLikeFailedDownloads) {
     });
     EXPECT_EQ(Run(), UpGradeEnd::HandedOver);
     EXPECT_EQ(Downloads(), 1u);
-    EXPECT_EQ(Read(Downloaded("kept.txt")), Served("Notes.txt"));
+    EXPECT_EQ(ReadFile(Downloaded("kept.txt")), Served("Notes.txt"));
     for (const char* escaped : {"up.txt", "back.txt", "climb.txt", "absolute.txt"}) {
         EXPECT_FALSE(fs::exists(AppFile(escaped))) << escaped;
     }
@@ -285,8 +279,8 @@ TEST_F(UpGradePass, AFailedDownloadKeepsTheOldFileAndStopsNothing) {
         {"Help.html", "1.02", "{SANDBOX}/files/Help.html"},
     });
     EXPECT_EQ(Run(), UpGradeEnd::HandedOver);
-    EXPECT_EQ(Read(Downloaded("Missing.txt")), "old");
-    EXPECT_EQ(Read(Downloaded("Help.html")), Served("Help.html"));
+    EXPECT_EQ(ReadFile(Downloaded("Missing.txt")), "old");
+    EXPECT_EQ(ReadFile(Downloaded("Help.html")), Served("Help.html"));
     std::vector<std::string> left;
     for (const fs::directory_entry& entry : fs::directory_iterator(app_.path() / "$tmpUpGrade")) {
         left.push_back(entry.path().filename().string());
