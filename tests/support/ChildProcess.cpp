@@ -1,7 +1,8 @@
 #include "support/ChildProcess.h"
 
+#include "platform/StopWait.h"
+
 #include <fcntl.h>
-#include <poll.h>
 #include <signal.h>
 #include <spawn.h>
 #include <sys/syscall.h>
@@ -10,6 +11,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <climits>
 #include <cstdint>
 #include <cstring>
 #include <stdexcept>
@@ -153,20 +155,13 @@ bool ProcessWatch::AwaitEnd(std::chrono::milliseconds timeout) const {
     if (fd_ < 0) {
         return true;
     }
-    const auto deadline = std::chrono::steady_clock::now() + timeout;
-    for (;;) {
-        const auto left = std::chrono::ceil<std::chrono::milliseconds>(
-            deadline - std::chrono::steady_clock::now());
-        pollfd watch = {fd_, POLLIN, 0};
-        const int ready = poll(&watch, 1, static_cast<int>(std::max<int64_t>(left.count(), 0)));
-        if (ready >= 0) {
-            return ready > 0;
-        }
-        if (errno != EINTR) {
-            throw std::runtime_error("cannot wait for process " + std::to_string(pid_) + ": " +
-                                     std::strerror(errno));
-        }
+    // Waited on alone, where a stop would be: the pidfd turns readable when the process ends.
+    const platform::WaitEnd end = platform::WaitReadableOrStop(
+        -1, fd_, static_cast<int>(std::clamp<int64_t>(timeout.count(), 0, INT_MAX)));
+    if (end == platform::WaitEnd::Failed) {
+        throw std::runtime_error("cannot wait for process " + std::to_string(pid_));
     }
+    return end == platform::WaitEnd::Stopped;
 }
 
 }  // namespace support

@@ -1,12 +1,14 @@
 #include "support/CopierDone.h"
 
+#include "platform/StopWait.h"
+
 #include <fcntl.h>
-#include <poll.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
+#include <climits>
 #include <cstdint>
 #include <cstring>
 #include <stdexcept>
@@ -37,21 +39,15 @@ CopierDone::~CopierDone() {
 }
 
 bool CopierDone::Await(std::chrono::milliseconds timeout) const {
-    // Until a writer has come, a reader's pipe reports neither data nor a hang-up.
-    const auto deadline = std::chrono::steady_clock::now() + timeout;
-    for (;;) {
-        const auto left = std::chrono::ceil<std::chrono::milliseconds>(
-            deadline - std::chrono::steady_clock::now());
-        pollfd fds = {fd_, POLLIN, 0};
-        const int ready = poll(&fds, 1, static_cast<int>(std::max<int64_t>(left.count(), 0)));
-        if (ready >= 0) {
-            return ready == 1 && (fds.revents & POLLIN) != 0;
-        }
-        if (errno != EINTR) {
-            throw std::runtime_error("cannot wait on the pipe " + path_.string() + ": " +
-                                     std::strerror(errno));
-        }
+    // Until a writer has come, a reader's pipe reports neither data nor a hang-up. Waited on
+    // where a stop would be, the pipe ends the wait as stopped only with data in it: a copier
+    // that hung up without its line has not said that it ran.
+    const platform::WaitEnd end = platform::WaitReadableOrStop(
+        -1, fd_, static_cast<int>(std::clamp<int64_t>(timeout.count(), 0, INT_MAX)));
+    if (end == platform::WaitEnd::Failed) {
+        throw std::runtime_error("cannot wait on the pipe " + path_.string());
     }
+    return end == platform::WaitEnd::Stopped;
 }
 
 }  // namespace support

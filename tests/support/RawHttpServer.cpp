@@ -1,8 +1,9 @@
 #include "support/RawHttpServer.h"
 
+#include "platform/StopWait.h"
+
 #include <arpa/inet.h>
 #include <netinet/in.h>
-#include <poll.h>
 #include <sys/eventfd.h>
 #include <sys/socket.h>
 #include <unistd.h>
@@ -68,11 +69,7 @@ std::string RawHttpServer::Answer(const std::string& status, const std::string& 
 }
 
 void RawHttpServer::Serve() {
-    for (;;) {
-        pollfd fds[2] = {{listenFd_, POLLIN, 0}, {stopFd_, POLLIN, 0}};
-        if (poll(fds, 2, -1) < 0 || (fds[1].revents & POLLIN) != 0) {
-            return;
-        }
+    while (platform::WaitReadableOrStop(listenFd_, stopFd_) == platform::WaitEnd::Readable) {
         const int fd = accept4(listenFd_, nullptr, nullptr, SOCK_CLOEXEC);
         if (fd >= 0) {
             ServeConnection(fd);
@@ -90,8 +87,7 @@ void RawHttpServer::ServeConnection(int fd) {
             request.size() >= headEnd + 4 + ContentLength(request.substr(0, headEnd + 2))) {
             break;
         }
-        pollfd fds[2] = {{fd, POLLIN, 0}, {stopFd_, POLLIN, 0}};
-        if (poll(fds, 2, -1) < 0 || (fds[1].revents & POLLIN) != 0) {
+        if (platform::WaitReadableOrStop(fd, stopFd_) != platform::WaitEnd::Readable) {
             return;
         }
         const ssize_t n = recv(fd, buffer, sizeof buffer, 0);
@@ -109,8 +105,7 @@ void RawHttpServer::ServeConnection(int fd) {
     }
     const std::optional<std::string> answer = responder_(request);
     if (!answer) {
-        pollfd stop{stopFd_, POLLIN, 0};
-        poll(&stop, 1, -1);
+        platform::WaitReadableOrStop(-1, stopFd_);
         return;
     }
     size_t sent = 0;
