@@ -4,9 +4,12 @@
 
 namespace support {
 
-ScopedEnv::ScopedEnv(const char* name, const char* value) : name_(name) {
+ScopedEnv::ScopedEnv(const char* name, const char* value, IfSet ifSet) : name_(name) {
     if (const char* old = std::getenv(name)) {
         previous_ = old;
+    }
+    if (previous_ && ifSet == IfSet::Keep) {
+        return;
     }
     if (value != nullptr) {
         setenv(name, value, 1);

@@ -9,7 +9,10 @@ namespace support {
 // back what was there before.
 class ScopedEnv {
   public:
-    ScopedEnv(const char* name, const char* value);
+    // What becomes of a value the variable has already.
+    enum class IfSet { Replace, Keep };
+
+    ScopedEnv(const char* name, const char* value, IfSet ifSet = IfSet::Replace);
     ~ScopedEnv();
     ScopedEnv(const ScopedEnv&) = delete;
     ScopedEnv& operator=(const ScopedEnv&) = delete;

@@ -2,6 +2,7 @@
 #include "updater/UpGradeRun.h"
 #include "updater/unit_FrmMain.h"
 
+#include "support/ScopedEnv.h"
 #include "support/TempDir.h"
 
 #include <gmock/gmock.h>
@@ -13,8 +14,6 @@
 #include <QMessageBox>
 #include <QProgressBar>
 #include <QTimer>
-
-#include <stdlib.h>
 
 #include <filesystem>
 #include <memory>
@@ -73,15 +72,20 @@ class BoxAnswerer {
 class FrmMain : public testing::Test {
   protected:
     static void SetUpTestSuite() {
-        // Without a display of its own the window runs on Qt's offscreen platform.
-        setenv("QT_QPA_PLATFORM", "offscreen", 0);
-        setenv("no_proxy", "127.0.0.1", 1);
+        // Without a platform named by the caller the window runs on Qt's offscreen one; it is
+        // chosen when the application object is made.
+        platform_.emplace("QT_QPA_PLATFORM", "offscreen", support::ScopedEnv::IfSet::Keep);
+        noProxy_.emplace("no_proxy", "127.0.0.1");
         static int argc = 1;
         static char name[] = "updater_gui_test";
         static char* argv[] = {name, nullptr};
         app_ = std::make_unique<QApplication>(argc, argv);
     }
-    static void TearDownTestSuite() { app_.reset(); }
+    static void TearDownTestSuite() {
+        app_.reset();
+        noProxy_.reset();
+        platform_.reset();
+    }
 
     FrmMain() : sandbox_(Options()) {
         appDir_.Write("Config.ini", "[UpGrade]\nServer=" + sandbox_.host() + "\n");
@@ -96,6 +100,8 @@ class FrmMain : public testing::Test {
         return options;
     }
 
+    static std::optional<support::ScopedEnv> platform_;
+    static std::optional<support::ScopedEnv> noProxy_;
     static std::unique_ptr<QApplication> app_;
     TempDir appDir_;
     TempDir channel_;
@@ -103,6 +109,8 @@ class FrmMain : public testing::Test {
     updater::UpGradeSettings settings_;
 };
 
+std::optional<support::ScopedEnv> FrmMain::platform_;
+std::optional<support::ScopedEnv> FrmMain::noProxy_;
 std::unique_ptr<QApplication> FrmMain::app_;
 
 TEST_F(FrmMain, StaysHiddenWithoutAList) {

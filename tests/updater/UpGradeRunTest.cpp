@@ -7,12 +7,12 @@
 #include "support/CopierDone.h"
 #include "support/ReadFile.h"
 #include "support/RecordingUpGradeWindow.h"
+#include "support/ScopedEnv.h"
 #include "support/TempDir.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
-#include <stdlib.h>
 #include <sys/stat.h>
 
 #include <chrono>
@@ -64,8 +64,6 @@ unsigned Mode(const fs::path& file) {
 class UpGradePass : public testing::Test {
   protected:
     UpGradePass() : sandbox_(SandboxOptions()) {
-        // The sandbox is local; a proxy from the environment must not get in the way.
-        setenv("no_proxy", "127.0.0.1", 1);
         app_.Write("Config.ini", "[UpGrade]\nServer=" + sandbox_.host() + "\n");
         settings_.appDir = app_.dir();
         settings_.channelDir = channel_.path();
@@ -98,6 +96,8 @@ class UpGradePass : public testing::Test {
     uint64_t Downloads() const { return sandbox_.requestCount(sandbox::Service::Files); }
     std::string Copier() const { return app_.dir() + platform::kBrannickFile; }
 
+    // The sandbox is local; a proxy from the environment must not get in the way.
+    support::ScopedEnv noProxy_{"no_proxy", "127.0.0.1"};
     TempDir app_;
     TempDir channel_;
     TempDir lists_;
