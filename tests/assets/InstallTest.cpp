@@ -21,10 +21,7 @@ namespace fs = std::filesystem;
 // code.
 int RunProgram(const std::vector<std::string>& args, const std::string& destDir = {}) {
     const support::ScopedEnv stage("DESTDIR", destDir.empty() ? nullptr : destDir.c_str());
-    support::ChildProcess program(args);
-    program.CloseInput();
-    program.ReadAll();
-    return program.Wait();
+    return support::RunToEnd(args).code;
 }
 
 // The keys of the [Desktop Entry] group, values as written.

@@ -10,9 +10,7 @@
 #include <gtest/gtest.h>
 
 #include <signal.h>
-#include <sys/wait.h>
 
-#include <cstdlib>
 #include <filesystem>
 #include <future>
 #include <regex>
@@ -33,25 +31,14 @@ struct TResult {
     std::string errors;              // stderr
 };
 
-std::string Quoted(const std::string& arg) {
-    std::string quoted = "'";
-    for (const char c : arg) {
-        quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
-    }
-    return quoted + "'";
-}
-
-// Runs qvsearch in dir, as a user would from a shell there.
+// Runs qvsearch to its end in dir, as a user would run it there.
 TResult RunQvSearch(const support::TempDir& dir, const std::vector<std::string>& args) {
-    std::string command = "cd " + Quoted(dir.path().string()) + " && " + Quoted(QVSEARCH_PATH);
-    for (const std::string& arg : args) {
-        command += " " + Quoted(arg);
-    }
-    command += " >qvsearch.out 2>qvsearch.err";
-    const int raw = std::system(command.c_str());
+    std::vector<std::string> argv = {QVSEARCH_PATH};
+    argv.insert(argv.end(), args.begin(), args.end());
+    const support::Finished run = support::RunToEnd(argv, dir.path(), dir.path() / "qvsearch.err");
     TResult result;
-    result.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
-    std::istringstream out(dir.Read("qvsearch.out"));
+    result.status = run.code;
+    std::istringstream out(run.output);
     for (std::string line; std::getline(out, line);) {
         result.lines.push_back(line);
     }

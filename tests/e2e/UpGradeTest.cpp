@@ -45,19 +45,11 @@ testing::AssertionResult HoldsBytes(const fs::path& file, const std::string& byt
     return testing::AssertionSuccess();
 }
 
-struct Finished {
-    int code;
-    std::string output;
-};
-
 // Runs a program found on the PATH to its end, stopped after `limit`; its exit code (124 when
 // stopped) and its standard output.
-Finished RunBounded(std::chrono::seconds limit, std::vector<std::string> argv) {
+support::Finished RunBounded(std::chrono::seconds limit, std::vector<std::string> argv) {
     argv.insert(argv.begin(), {"/usr/bin/timeout", std::to_string(limit.count())});
-    support::ChildProcess program(argv);
-    program.CloseInput();
-    std::string output = program.ReadAll();
-    return {program.Wait(), std::move(output)};
+    return support::RunToEnd(argv);
 }
 
 std::string FirstLine(const std::string& text) {

@@ -20,7 +20,8 @@ extern char** environ;
 
 namespace support {
 
-ChildProcess::ChildProcess(const std::vector<std::string>& argv, const std::filesystem::path& cwd) {
+ChildProcess::ChildProcess(const std::vector<std::string>& argv, const std::filesystem::path& cwd,
+                           const std::filesystem::path& errorFile) {
     if (argv.empty()) {
         throw std::invalid_argument("a child process needs a program");
     }
@@ -33,6 +34,11 @@ ChildProcess::ChildProcess(const std::vector<std::string>& argv, const std::file
     posix_spawn_file_actions_init(&actions);
     posix_spawn_file_actions_adddup2(&actions, toChild[0], STDIN_FILENO);
     posix_spawn_file_actions_adddup2(&actions, fromChild[1], STDOUT_FILENO);
+    // Opened before the change of directory, so that a relative name is the caller's.
+    if (!errorFile.empty()) {
+        posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, errorFile.c_str(),
+                                         O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    }
     if (!cwd.empty()) {
         posix_spawn_file_actions_addchdir_np(&actions, cwd.c_str());
     }
@@ -133,6 +139,14 @@ std::optional<int> ChildProcess::WaitFor(std::chrono::milliseconds timeout) {
         return std::nullopt;
     }
     return Wait();
+}
+
+Finished RunToEnd(const std::vector<std::string>& argv, const std::filesystem::path& cwd,
+                  const std::filesystem::path& errorFile) {
+    ChildProcess program(argv, cwd, errorFile);
+    program.CloseInput();
+    std::string output = program.ReadAll();
+    return {program.Wait(), std::move(output)};
 }
 
 ProcessWatch::ProcessWatch(pid_t pid) : pid_(pid) {

@@ -11,15 +11,17 @@
 
 namespace support {
 
-// A program running as a child of the test, with its standard input and output on pipes (its
-// standard error is the test's). Killed and reaped at the end of the object's life if it still
-// runs.
+// A program running as a child of the test, with its standard input and output on pipes and its
+// standard error the test's or a file. Killed and reaped at the end of the object's life if it
+// still runs.
 class ChildProcess {
   public:
-    // Starts argv[0] (a full path) with argv as its arguments, in cwd when given. Throws
-    // std::runtime_error when it cannot be started.
+    // Starts argv[0] (a full path) with argv as its arguments, in cwd when given, its standard
+    // error written to errorFile (made or emptied first) when given. Throws std::runtime_error
+    // when it cannot be started.
     explicit ChildProcess(const std::vector<std::string>& argv,
-                          const std::filesystem::path& cwd = {});
+                          const std::filesystem::path& cwd = {},
+                          const std::filesystem::path& errorFile = {});
     ~ChildProcess();
     ChildProcess(const ChildProcess&) = delete;
     ChildProcess& operator=(const ChildProcess&) = delete;
@@ -48,6 +50,17 @@ class ChildProcess {
     int output_ = -1;
     bool endedBySignal_ = false;
 };
+
+// How a program run to its end ended.
+struct Finished {
+    int code = 0;        // as ChildProcess::Wait gives it
+    std::string output;  // all of its standard output
+};
+
+// Runs a program as ChildProcess starts it, with its standard input closed, and waits for it to
+// end. Blocks until then; throws std::runtime_error when it cannot be started.
+Finished RunToEnd(const std::vector<std::string>& argv, const std::filesystem::path& cwd = {},
+                  const std::filesystem::path& errorFile = {});
 
 // Watches a process, whoever's child it is, from construction on: its number freed and taken by
 // another process later is not mistaken for it.
