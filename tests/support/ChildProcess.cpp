@@ -64,7 +64,9 @@ ChildProcess::ChildProcess(const std::vector<std::string>& argv, const std::file
 ChildProcess::~ChildProcess() {
     if (pid_ > 0) {
         Kill(SIGKILL);
-        Wait();
+        // Not Wait(), which throws: a child that cannot be waited for was reaped elsewhere.
+        while (waitpid(pid_, nullptr, 0) < 0 && errno == EINTR) {
+        }
     }
     CloseInput();
     close(output_);
@@ -101,8 +103,30 @@ std::string ChildProcess::ReadAll() {
 }
 
 void ChildProcess::Write(std::string_view text) {
-    if (write(input_, text.data(), text.size()) != static_cast<ssize_t>(text.size())) {
-        throw std::runtime_error("cannot write to a child process");
+    // A child that has gone raises SIGPIPE, whose default would end the whole test program.
+    sigset_t pipeSignal;
+    sigemptyset(&pipeSignal);
+    sigaddset(&pipeSignal, SIGPIPE);
+    sigset_t previous;
+    pthread_sigmask(SIG_BLOCK, &pipeSignal, &previous);
+    sigset_t pending;
+    sigpending(&pending);
+    const bool pendingBefore = sigismember(&pending, SIGPIPE) == 1;
+    const ssize_t written = write(input_, text.data(), text.size());
+    const int error = errno;
+    if (written < 0 && error == EPIPE && !pendingBefore) {
+        // Taken here, so that unblocking does not deliver it after all.
+        const timespec noWait{};
+        while (sigtimedwait(&pipeSignal, nullptr, &noWait) < 0 && errno == EINTR) {
+        }
+    }
+    pthread_sigmask(SIG_SETMASK, &previous, nullptr);
+    if (written < 0) {
+        throw std::runtime_error(std::string("cannot write to a child process: ") +
+                                 std::strerror(error));
+    }
+    if (written != static_cast<ssize_t>(text.size())) {
+        throw std::runtime_error("cannot write to a child process: only part was taken");
     }
 }
 

@@ -32,7 +32,8 @@ class ChildProcess {
     std::string ReadLine();
     // Everything the child writes from here until its output ends. Blocks until then.
     std::string ReadAll();
-    // Throws std::runtime_error when the text cannot be written whole.
+    // Throws std::runtime_error when the text cannot be written whole, also when the child has
+    // closed its input or ended.
     void Write(std::string_view text);
     void CloseInput();
     void Kill(int signal);
