@@ -3,6 +3,7 @@
 
 #include "platform/WindowMessages.h"
 #include "sandbox/Sandbox.h"
+#include "support/ChildProcess.h"
 #include "support/ScopedEnv.h"
 #include "support/TempDir.h"
 
@@ -12,8 +13,10 @@
 #include <signal.h>
 #include <sys/types.h>
 
+#include <chrono>
 #include <filesystem>
 #include <fstream>
+#include <list>
 #include <optional>
 #include <set>
 #include <sstream>
@@ -32,18 +35,6 @@ QString Xdotool(const QStringList& arguments) {
     return QString::fromUtf8(xdotool.readAllStandardOutput()).trimmed();
 }
 
-// The process's state letter from /proc; nothing when it is gone.
-std::optional<char> ProcessState(pid_t pid) {
-    std::ifstream stat("/proc/" + std::to_string(pid) + "/stat");
-    std::string text;
-    std::getline(stat, text);
-    const size_t end = text.rfind(')');
-    if (end == std::string::npos || end + 2 >= text.size()) {
-        return std::nullopt;
-    }
-    return text[end + 2];
-}
-
 pid_t ParentOf(pid_t pid) {
     std::ifstream stat("/proc/" + std::to_string(pid) + "/stat");
     std::string text;
@@ -59,8 +50,8 @@ pid_t ParentOf(pid_t pid) {
     return parent;
 }
 
-// Every process below pid (its WebEngine helpers and theirs).
-std::set<pid_t> Descendants(pid_t pid) {
+// Every process below pid (its WebEngine helpers and theirs), each watched from here on.
+std::list<support::ProcessWatch> Descendants(pid_t pid) {
     std::set<pid_t> found{pid};
     bool grew = true;
     while (grew) {
@@ -78,13 +69,16 @@ std::set<pid_t> Descendants(pid_t pid) {
         }
     }
     found.erase(pid);
-    return found;
+    std::list<support::ProcessWatch> watches;
+    for (const pid_t descendant : found) {
+        watches.emplace_back(descendant);
+    }
+    return watches;
 }
 
-bool AnyAlive(const std::set<pid_t>& pids) {
-    for (const pid_t pid : pids) {
-        const std::optional<char> state = ProcessState(pid);
-        if (state && *state != 'Z') {
+bool AnyAlive(const std::list<support::ProcessWatch>& watches) {
+    for (const support::ProcessWatch& watch : watches) {
+        if (!watch.AwaitEnd(std::chrono::milliseconds(0))) {
             return true;
         }
     }
@@ -190,7 +184,8 @@ void ProgramTest::closeRequestEndsARunningSearchWithExitCodeZero() {
     QVERIFY(!windowId.isEmpty());
     StartSearch(windowId);
     QCOMPARE(qorvane.state(), QProcess::Running);
-    const std::set<pid_t> helpers = Descendants(static_cast<pid_t>(qorvane.processId()));
+    const std::list<support::ProcessWatch> helpers =
+        Descendants(static_cast<pid_t>(qorvane.processId()));
     QVERIFY(!helpers.empty());
 
     // Another message is handled and changes nothing.
@@ -212,7 +207,8 @@ void ProgramTest::closeButtonEndsARunningSearchWithExitCodeZero() {
     const QString windowId = Start(qorvane);
     QVERIFY(!windowId.isEmpty());
     StartSearch(windowId);
-    const std::set<pid_t> helpers = Descendants(static_cast<pid_t>(qorvane.processId()));
+    const std::list<support::ProcessWatch> helpers =
+        Descendants(static_cast<pid_t>(qorvane.processId()));
 
     // The close button lies at (726, 12) in the window, 53 by 22.
     Xdotool({"mousemove", "--window", windowId, "750", "22", "click", "1"});
@@ -227,7 +223,8 @@ void ProgramTest::terminationSignalEndsTheProgramAndItsHelpers() {
     const QString windowId = Start(qorvane);
     QVERIFY(!windowId.isEmpty());
     StartSearch(windowId);
-    const std::set<pid_t> helpers = Descendants(static_cast<pid_t>(qorvane.processId()));
+    const std::list<support::ProcessWatch> helpers =
+        Descendants(static_cast<pid_t>(qorvane.processId()));
 
     // SIGTERM keeps its default action: the kernel ends the process, no code of it runs.
     qorvane.terminate();
