@@ -3,6 +3,7 @@
 #include "base/Errors.h"
 #include "sandbox/Sandbox.h"
 
+#include "support/GatewayRequests.h"
 #include "support/RawHttpServer.h"
 #include "support/ScopedEnv.h"
 #include "support/SoapAnswers.h"
@@ -156,7 +157,7 @@ TEST(SandboxReport, AReportThroughTheSettingsFileLandsInTheServiceLog) {
     support::TempDir work;
     sandbox::Options options;
     options.reportLog = work.path() / "reports.jsonl";
-    options.clock = [] { return base::EncodeDateTime({2009, 3, 3, 8, 5, 9}); };
+    options.clock = support::FixedClock();
     sandbox::Sandbox box(options);
     work.Write("Config.ini", "[UpGrade]\nServer=" + box.host() + "\n");
     support::ScopedCwd cwd(work.path());

@@ -1,7 +1,7 @@
 #include "support/Credentials.h"
 #include "support/GatewayClient.h"
+#include "support/GatewayRequests.h"
 
-#include "base/DateTime.h"
 #include "base/Numbers.h"
 #include "sandbox/Sandbox.h"
 
@@ -31,7 +31,7 @@ constexpr std::array<int64_t, 22> kLevelFloors = {0,        4,
 sandbox::Options FixedOptions(uint64_t seed = 1) {
     sandbox::Options options;
     options.seed = seed;
-    options.clock = [] { return base::ParseDateTime("2009-03-03 08:05:09"); };
+    options.clock = support::FixedClock();
     return options;
 }
 

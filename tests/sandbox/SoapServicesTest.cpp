@@ -1,7 +1,7 @@
-#include "base/DateTime.h"
 #include "base/Encoding.h"
 #include "base/Xml.h"
 #include "sandbox/Sandbox.h"
+#include "support/GatewayRequests.h"
 #include "support/ReadFile.h"
 #include "support/TempDir.h"
 
@@ -58,7 +58,7 @@ class SoapServicesTest : public ::testing::Test {
         sandbox::Options options;
         options.reportLog = temp.path() / "reports.jsonl";
         options.filesDir = SANDBOX_FILES_DIR;
-        options.clock = [] { return base::ParseDateTime("2009-03-03 08:05:09"); };
+        options.clock = support::FixedClock();
         box.emplace(options);
     }
 

@@ -12,7 +12,8 @@ namespace support {
 // written. Independent of the sandbox's signing; the digest itself is checked by MD5Test.
 std::string UpperMd5(std::string_view bytes);
 
-// 2009-03-03 08:05:09, local time: the clock the request tests sign with.
+// 2009-03-03 08:05:09, local time, whenever asked: the clock of the tests that sign requests or
+// expect the time a service records.
 base::Clock FixedClock();
 
 // The head with which every request goes to the gateway at 127.0.0.1:port, for a body of that
