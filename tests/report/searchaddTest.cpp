@@ -25,18 +25,9 @@ const std::string Accepted = RawHttpServer::Answer("200 OK", support::AddSubResp
 
 std::string AddSubRequest(const std::string& target, const std::string& host,
                           const std::string& parameters) {
-    const std::string body =
-        "<?xml version=\"1.0\" encoding=\"utf-8\"?>"
-        "<SOAP-ENV:Envelope xmlns:SOAP-ENV=\"http://schemas.xmlsoap.org/soap/envelope/\""
-        " xmlns:xsd=\"http://www.w3.org/2001/XMLSchema\""
-        " xmlns:xsi=\"http://www.w3.org/2001/XMLSchema-instance\"><SOAP-ENV:Body>"
-        "<AddSub xmlns=\"SearchAddIn\">" +
-        parameters + "</AddSub></SOAP-ENV:Body></SOAP-ENV:Envelope>";
-    return "POST " + target + " HTTP/1.1\r\nHost: " + host +
-           "\r\nSOAPAction: \"SearchAddIn/AddSub\"\r\n"
-           "Content-Type: text/xml; charset=\"utf-8\"\r\nUser-Agent: Vexmoor-SOAP/1.0\r\n"
-           "Content-Length: " +
-           std::to_string(body.size()) + "\r\nConnection: Keep-Alive\r\n\r\n" + body;
+    return support::RequestBytes(
+        target, host, "SearchAddIn/AddSub", "text/xml; charset=\"utf-8\"",
+        support::RequestEnvelope("<AddSub xmlns=\"SearchAddIn\">" + parameters + "</AddSub>"));
 }
 
 class SearchAddReport : public testing::Test {

@@ -3,6 +3,7 @@
 #include "sandbox/Sandbox.h"
 #include "support/GatewayRequests.h"
 #include "support/ReadFile.h"
+#include "support/SoapAnswers.h"
 #include "support/TempDir.h"
 
 #include <gtest/gtest.h>
@@ -13,14 +14,7 @@
 
 namespace {
 
-const std::string kEnvelopeNs = "http://schemas.xmlsoap.org/soap/envelope/";
-
-std::string Envelope(const std::string& call, const std::string& ns = kEnvelopeNs) {
-    return "<?xml version=\"1.0\" encoding=\"utf-8\"?><SOAP-ENV:Envelope xmlns:SOAP-ENV=\"" + ns +
-           "\" xmlns:xsd=\"http://www.w3.org/2001/XMLSchema\" "
-           "xmlns:xsi=\"http://www.w3.org/2001/XMLSchema-instance\"><SOAP-ENV:Body>" +
-           call + "</SOAP-ENV:Body></SOAP-ENV:Envelope>";
-}
+using support::RequestEnvelope;
 
 std::string AddSubCall(const std::string& key, const std::string& goodsCount = "350") {
     return "<AddSub xmlns=\"SearchAddIn\"><Key>" + key +
@@ -83,7 +77,7 @@ class SoapServicesTest : public ::testing::Test {
 
     SoapReply List() {
         return Post("/Query.asmx", "\"QuillonUpGrade/GetUpGradeFileList\"", "text/xml",
-                    Envelope(kListCall));
+                    RequestEnvelope(kListCall));
     }
 
     // The service makes its log with the first report it takes.
@@ -97,9 +91,10 @@ class SoapServicesTest : public ::testing::Test {
 };
 
 TEST_F(SoapServicesTest, LogsEachAcceptedReportAsOneJsonLine) {
-    const auto reply = Report(Envelope(AddSubCall("手机+&lt;壳&amp;膜\"")));
-    const auto second = Post("/searchadd.asmx", "SearchAddIn/AddSub", "text/xml",
-                             Envelope("<AddSub xmlns=\"SearchAddIn\"><PJJ>NaN</PJJ></AddSub>"));
+    const auto reply = Report(RequestEnvelope(AddSubCall("手机+&lt;壳&amp;膜\"")));
+    const auto second =
+        Post("/searchadd.asmx", "SearchAddIn/AddSub", "text/xml",
+             RequestEnvelope("<AddSub xmlns=\"SearchAddIn\"><PJJ>NaN</PJJ></AddSub>"));
 
     EXPECT_EQ(reply.status, 200) << reply.body;
     EXPECT_EQ(reply.contentType, "text/xml; charset=utf-8");
@@ -121,7 +116,7 @@ TEST_F(SoapServicesTest, RefusesWhatAnAspNetServiceRefuses) {
         std::string faultcode;  // empty: the answer is no SOAP message at all
         std::string faultstring;
     };
-    const std::string good = Envelope(AddSubCall("a"));
+    const std::string good = RequestEnvelope(AddSubCall("a"));
     const std::string xml = "text/xml; charset=\"utf-8\"";
     const std::string unreadable = "Server was unable to read request. ---> ";
     const std::vector<Case> cases = {
@@ -136,18 +131,18 @@ TEST_F(SoapServicesTest, RefusesWhatAnAspNetServiceRefuses) {
         {"a form instead of XML", "\"SearchAddIn/AddSub\"", "application/x-www-form-urlencoded",
          "Key=a", "", "Request format is invalid"},
         {"a SOAP 1.2 envelope", "\"SearchAddIn/AddSub\"", xml,
-         Envelope(AddSubCall("a"), "http://www.w3.org/2003/05/soap-envelope"),
+         RequestEnvelope(AddSubCall("a"), "http://www.w3.org/2003/05/soap-envelope"),
          "soap:VersionMismatch", "Possible SOAP version mismatch"},
         {"not XML", "\"SearchAddIn/AddSub\"", xml, "Key=a", "soap:Client",
          unreadable + "There is an error in XML document"},
         {"operation outside its namespace", "\"SearchAddIn/AddSub\"", xml,
-         Envelope("<AddSub><Key>a</Key></AddSub>"), "soap:Client",
+         RequestEnvelope("<AddSub><Key>a</Key></AddSub>"), "soap:Client",
          unreadable + "<AddSub xmlns=''> was not expected."},
         {"a count that is not a number", "\"SearchAddIn/AddSub\"", xml,
-         Envelope(AddSubCall("a", "many")), "soap:Client",
+         RequestEnvelope(AddSubCall("a", "many")), "soap:Client",
          unreadable + "The value of GoodsCount is not a valid Int64: 'many'."},
         {"two bodies", "\"SearchAddIn/AddSub\"", xml,
-         Envelope(AddSubCall("a") + "</SOAP-ENV:Body><SOAP-ENV:Body>"), "soap:Client",
+         RequestEnvelope(AddSubCall("a") + "</SOAP-ENV:Body><SOAP-ENV:Body>"), "soap:Client",
          unreadable + "The envelope holds <Body>"},
     };
     for (const Case& c : cases) {

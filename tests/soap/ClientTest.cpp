@@ -23,19 +23,10 @@ using support::kReport;
 using support::kTestService;
 using support::RawHttpServer;
 
-constexpr const char* EnvelopeHead =
-    "<?xml version=\"1.0\" encoding=\"utf-8\"?>"
-    "<SOAP-ENV:Envelope xmlns:SOAP-ENV=\"http://schemas.xmlsoap.org/soap/envelope/\""
-    " xmlns:xsd=\"http://www.w3.org/2001/XMLSchema\""
-    " xmlns:xsi=\"http://www.w3.org/2001/XMLSchema-instance\"><SOAP-ENV:Body>";
-constexpr const char* EnvelopeTail = "</SOAP-ENV:Body></SOAP-ENV:Envelope>";
-
 std::string ExpectedRequest(int port, const std::string& path, const std::string& contentType,
                             const std::string& body) {
-    return "POST " + path + " HTTP/1.1\r\nHost: 127.0.0.1:" + std::to_string(port) +
-           "\r\nSOAPAction: \"urn:test/Do\"\r\nContent-Type: " + contentType +
-           "\r\nUser-Agent: Vexmoor-SOAP/1.0\r\nContent-Length: " + std::to_string(body.size()) +
-           "\r\nConnection: Keep-Alive\r\n\r\n" + body;
+    return support::RequestBytes(path, "127.0.0.1:" + std::to_string(port), "urn:test/Do",
+                                 contentType, body);
 }
 
 std::string Fault(const std::string& text) {
@@ -95,17 +86,15 @@ TEST(SoapRequest, IsSentExactlyWithEitherContentType) {
     ASSERT_EQ(requests.size(), 2u);
     EXPECT_EQ(requests[0],
               ExpectedRequest(server.port(), "/svc.asmx", "text/xml; charset=\"utf-8\"",
-                              std::string(EnvelopeHead) +
+                              support::RequestEnvelope(
                                   "<Report xmlns=\"urn:test&amp;&quot;ns&quot;\">"
                                   "<Text>a+b 中文 &lt;&amp;&gt; &quot;q&quot; x&#13;\ny</Text>"
                                   "<Low>1200</Low><High>57.4300003051758</High>"
-                                  "<Count>-9000000000</Count><Empty></Empty></Report>" +
-                                  EnvelopeTail));
-    EXPECT_EQ(
-        requests[1],
-        ExpectedRequest(server.port(), "/Query.asmx", "text/xml",
-                        std::string(EnvelopeHead) +
-                            "<List xmlns=\"urn:test&amp;&quot;ns&quot;\"></List>" + EnvelopeTail));
+                                  "<Count>-9000000000</Count><Empty></Empty></Report>")));
+    EXPECT_EQ(requests[1],
+              ExpectedRequest(
+                  server.port(), "/Query.asmx", "text/xml",
+                  support::RequestEnvelope("<List xmlns=\"urn:test&amp;&quot;ns&quot;\"></List>")));
 }
 
 TEST(SoapAnswer, StatusAndEnvelopeDecideTheOutcome) {

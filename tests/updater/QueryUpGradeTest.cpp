@@ -234,9 +234,11 @@ TEST(TCheckUpGradeFile, ReportsAnIllFormedListWithItsLine) {
                      "\r\nLine: 2\r\n<f><n>a</n><v>1</f>");
 }
 
-std::string Envelope(const std::string& responseContent) {
+std::string Envelope(const std::string& responseContent,
+                     const std::string& declaration = support::kUtf8Declaration) {
     return support::AnswerEnvelope("<GetUpGradeFileListResponse xmlns=\"QuillonUpGrade\">" +
-                                   responseContent + "</GetUpGradeFileListResponse>");
+                                       responseContent + "</GetUpGradeFileListResponse>",
+                                   declaration);
 }
 
 // The service's usual answer: the list document as the text of the result element.
@@ -400,15 +402,13 @@ TEST_F(UpdateListService, ReadsChineseNamesWhateverTheListDeclares) {
     const std::string entries =
         "<r><f><n>帮助/说明.html</n><v>1</v><u>http://h/说明</u><a>甲</a><b>乙</b></f></r>";
     const updater::UpdateListEntry expected = {"帮助/说明.html", "1", "http://h/说明", "甲", "乙"};
-    const std::string gbkEnvelope =  // the same list, on the wire in GBK
-        "<?xml version=\"1.0\" encoding=\"gb2312\"?>"
-        "<soap:Envelope xmlns:soap=\"http://schemas.xmlsoap.org/soap/envelope/\"><soap:Body>"
-        "<GetUpGradeFileListResponse xmlns=\"QuillonUpGrade\"><GetUpGradeFileListResult>"
+    const std::string gbkEnvelope = Envelope(  // the same list, on the wire in GBK
+        "<GetUpGradeFileListResult>"
         "&lt;?xml version=\"1.0\" encoding=\"GB2312\"?&gt;&lt;r&gt;&lt;f&gt;&lt;n&gt;"
         "\xB0\xEF\xD6\xFA/\xCB\xB5\xC3\xF7.html&lt;/n&gt;&lt;v&gt;1&lt;/v&gt;&lt;u&gt;http://h/"
         "\xCB\xB5\xC3\xF7&lt;/u&gt;&lt;a&gt;\xBC\xD7&lt;/a&gt;&lt;b&gt;\xD2\xD2&lt;/b&gt;&lt;/f&gt;"
-        "&lt;/r&gt;</GetUpGradeFileListResult></GetUpGradeFileListResponse></soap:Body>"
-        "</soap:Envelope>";
+        "&lt;/r&gt;</GetUpGradeFileListResult>",
+        "<?xml version=\"1.0\" encoding=\"gb2312\"?>");
     const struct {
         const char* what;
         std::string answer;
