@@ -8,35 +8,34 @@
 #include <stdexcept>
 
 namespace support {
-namespace {
 
-int Listen(httplib::Server& server, std::thread& thread) {
+ServerThread::ServerThread(httplib::Server& server) : server_(server) {
     socket_t listening = INVALID_SOCKET;
     server.set_socket_options([&listening](socket_t sock) {
         httplib::default_socket_options(sock);
         listening = sock;
     });
-    const int port = server.bind_to_any_port("127.0.0.1");
+    port_ = server.bind_to_any_port("127.0.0.1");
+    server.set_socket_options(httplib::default_socket_options);
     // httplib listens with a backlog of 5: a client that connects several times at once would
     // lose connects and wait a second for each retry.
-    if (port <= 0 || ::listen(listening, SOMAXCONN) != 0) {
+    if (port_ <= 0 || ::listen(listening, SOMAXCONN) != 0) {
         throw std::runtime_error("the test server cannot listen on 127.0.0.1");
     }
     // Bound and listening already, so clients may connect at once; but a stop() that comes
     // before the accept loop runs is lost, so the loop must be running before anyone can stop it.
-    thread = std::thread([&server] { server.listen_after_bind(); });
+    thread_ = std::thread([&server] { server.listen_after_bind(); });
     while (!server.is_running()) {
         std::this_thread::yield();
     }
-    return port;
 }
 
-void Stop(httplib::Server& server, std::thread& thread) {
-    server.stop();
-    if (thread.joinable()) {
-        thread.join();
-    }
+ServerThread::~ServerThread() {
+    server_.stop();
+    thread_.join();
 }
+
+namespace {
 
 std::string ApiName(const TGatewayRequest& request) {
     const auto name = request.params.find("sip_apiname");
@@ -67,15 +66,13 @@ TestGateway::TestGateway(ItemsAnswer items, UserAnswer user)
             response.status = answer.status;
             response.set_content(answer.body, "text/xml;charset=UTF-8");
         });
-    port_ = Listen(*server_, thread_);
+    serving_.emplace(*server_);
 }
 
-TestGateway::~TestGateway() {
-    Stop(*server_, thread_);
-}
+TestGateway::~TestGateway() = default;
 
 std::string TestGateway::url() const {
-    return "http://127.0.0.1:" + std::to_string(port_) + "/sip/rest";
+    return "http://127.0.0.1:" + std::to_string(serving_->port()) + "/sip/rest";
 }
 
 std::vector<int> TestGateway::pagesRequested() const {
@@ -122,15 +119,13 @@ TestReportService::TestReportService(TAnswer answer)
                       response.status = answer_.status;
                       response.set_content(answer_.body, "text/xml; charset=utf-8");
                   });
-    port_ = Listen(*server_, thread_);
+    serving_.emplace(*server_);
 }
 
-TestReportService::~TestReportService() {
-    Stop(*server_, thread_);
-}
+TestReportService::~TestReportService() = default;
 
 std::string TestReportService::server() const {
-    return "127.0.0.1:" + std::to_string(port_);
+    return "127.0.0.1:" + std::to_string(serving_->port());
 }
 
 std::vector<std::string> TestReportService::reports() const {

@@ -4,6 +4,7 @@
 #include <map>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <thread>
 #include <vector>
@@ -13,6 +14,26 @@ class Server;
 }
 
 namespace support {
+
+// An httplib server serving on 127.0.0.1, on a random port, on a thread of its own for the life
+// of the object. Its handlers are registered before; clients may connect as soon as the
+// constructor returns, several at once without waiting for a retry.
+class ServerThread {
+  public:
+    // Throws std::runtime_error when the server cannot listen.
+    explicit ServerThread(httplib::Server& server);
+    // Stops the server and waits for its thread.
+    ~ServerThread();
+    ServerThread(const ServerThread&) = delete;
+    ServerThread& operator=(const ServerThread&) = delete;
+
+    int port() const { return port_; }
+
+  private:
+    httplib::Server& server_;
+    int port_ = 0;
+    std::thread thread_;
+};
 
 // A status and a body to answer with.
 struct TAnswer {
@@ -51,10 +72,10 @@ class TestGateway {
     ItemsAnswer items_;
     UserAnswer user_;
     std::unique_ptr<httplib::Server> server_;
-    int port_ = 0;
     mutable std::mutex mutex_;
     std::vector<TGatewayRequest> requests_;
-    std::thread thread_;
+    // Last, so that serving stops before what the handler uses goes.
+    std::optional<ServerThread> serving_;
 };
 
 // The vendor's usage-report service on 127.0.0.1: answers every report with one fixed answer
@@ -73,10 +94,9 @@ class TestReportService {
   private:
     TAnswer answer_;
     std::unique_ptr<httplib::Server> server_;
-    int port_ = 0;
     mutable std::mutex mutex_;
     std::vector<std::string> reports_;
-    std::thread thread_;
+    std::optional<ServerThread> serving_;  // last, as in TestGateway
 };
 
 // One item element as the gateway writes it.
