@@ -26,7 +26,6 @@ class ChildProcess {
     ChildProcess(const ChildProcess&) = delete;
     ChildProcess& operator=(const ChildProcess&) = delete;
 
-    pid_t pid() const { return pid_; }
     // The next line the child writes, without its line break; "" once its output ended. Blocks
     // until a whole line or the end has come.
     std::string ReadLine();

@@ -9,7 +9,9 @@
 #include <stdexcept>
 
 namespace support {
+namespace {
 
+// Percent-encodes every byte but letters, digits and "-._~"; a blank becomes "+".
 std::string FormEncode(std::string_view text) {
     std::string encoded;
     for (const unsigned char c : text) {
@@ -25,6 +27,8 @@ std::string FormEncode(std::string_view text) {
     }
     return encoded;
 }
+
+}  // namespace
 
 std::string Body(const Params& params) {
     std::string body;

@@ -14,9 +14,6 @@ namespace support {
 
 using Params = std::map<std::string, std::string>;
 
-// Percent-encodes every byte but letters, digits and "-._~"; a blank becomes "+".
-std::string FormEncode(std::string_view text);
-
 // params with sip_sign added (the signature over params as they are), form-encoded.
 std::string SignedBody(const Params& params);
 std::string Body(const Params& params);

@@ -13,16 +13,13 @@
 #include <QApplication>
 #include <QImage>
 #include <QLineEdit>
-#include <QScreen>
 #include <QSignalSpy>
 #include <QTest>
-#include <QWindow>
 
 #include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <optional>
-#include <set>
 #include <thread>
 #include <vector>
 

@@ -10,7 +10,6 @@
 #include "window/Panel.h"
 #include "window/PictureButton.h"
 #include "window/Program.h"
-#include "window/WindowShape.h"
 
 #include <QApplication>
 #include <QCheckBox>
