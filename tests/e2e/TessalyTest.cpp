@@ -2,6 +2,7 @@
 #include "support/ChildProcess.h"
 #include "support/ScopedEnv.h"
 #include "support/TempDir.h"
+#include "support/UpdateListXml.h"
 
 #include <gtest/gtest.h>
 
@@ -21,10 +22,7 @@ TEST(Tessaly, TwoCopiesStartedTogetherMakeOnePass) {
     sandbox::Sandbox sandbox({});
     fs::copy_file(TESSALY_PATH, install.path() / "Tessaly");
     install.Write("Config.ini", "[UpGrade]\nServer=" + sandbox.host() + "\n");
-    const std::string list =
-        "<?xml version=\"1.0\" encoding=\"utf-8\"?>\n<UpGrade><File><Name>Help.html</Name>"
-        "<Version>1.02</Version><URL>{SANDBOX}/files/Help.html</URL><Size>1</Size>"
-        "<Note>n</Note></File></UpGrade>\n";
+    const std::string list = support::UpdateListXml({{"Help.html", "1.02"}});
     install.Write("UpGrade_Old.xml", list);
     lists.Write("list.xml", list);
     sandbox.SetUpdateList(lists.path() / "list.xml");

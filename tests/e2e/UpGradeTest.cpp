@@ -8,6 +8,7 @@
 #include "support/ReadFile.h"
 #include "support/ScopedEnv.h"
 #include "support/TempDir.h"
+#include "support/UpdateListXml.h"
 
 #include <gtest/gtest.h>
 
@@ -56,22 +57,6 @@ std::string FirstLine(const std::string& text) {
     return text.substr(0, text.find('\n'));
 }
 
-struct Listed {
-    std::string name;
-    std::string version;
-};
-
-// An update list whose entries are downloaded from the sandbox's files under their own names.
-std::string ListXml(const std::vector<Listed>& entries) {
-    std::string xml = "<?xml version=\"1.0\" encoding=\"utf-8\"?>\n<UpGrade>\n";
-    for (const Listed& e : entries) {
-        xml += "  <File><Name>" + e.name + "</Name><Version>" + e.version +
-               "</Version><URL>{SANDBOX}/files/" + e.name +
-               "</URL><Size>1</Size><Note>note</Note></File>\n";
-    }
-    return xml + "</UpGrade>\n";
-}
-
 // The installed Config.ini with the sandbox as the vendor's server, the rest kept.
 std::string WithServer(const std::string& config, const std::string& server) {
     std::istringstream lines(config);
@@ -108,15 +93,16 @@ TEST(QorvaneAndTessaly, AnUpgradeEndsQorvaneAndHandsTheNewProgramFileToTheCopier
     served.Write("Qorvane", newProgram);
     served.Write("Help.html", ReadFile(install / "Help.html"));
     fs::copy_file(kSandboxFiles / "Brannick", served.path() / "Brannick");
-    served.Write("list.xml",
-                 ListXml({{"Qorvane", "1.0.1"}, {"Help.html", "1.0"}, {"Brannick", "1"}}));
+    served.Write("list.xml", support::UpdateListXml(
+                                 {{"Qorvane", "1.0.1"}, {"Help.html", "1.0"}, {"Brannick", "1"}}));
     sandbox::Options options;
     options.filesDir = served.path();
     options.updateList = served.path() / "list.xml";
     sandbox::Sandbox sandbox(options);
 
     tmp.Write("install/Config.ini", WithServer(tmp.Read("install/Config.ini"), sandbox.host()));
-    tmp.Write("install/UpGrade_Old.xml", ListXml({{"Qorvane", "1.0.0"}, {"Help.html", "1.0"}}));
+    tmp.Write("install/UpGrade_Old.xml",
+              support::UpdateListXml({{"Qorvane", "1.0.0"}, {"Help.html", "1.0"}}));
     const std::string oldProgram = ReadFile(install / "Qorvane");
 
     // The close channel and the updater's lock live in the user's runtime directory; a private

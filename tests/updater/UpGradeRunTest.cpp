@@ -9,6 +9,7 @@
 #include "support/RecordingUpGradeWindow.h"
 #include "support/ScopedEnv.h"
 #include "support/TempDir.h"
+#include "support/UpdateListXml.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -24,6 +25,7 @@
 namespace {
 
 namespace fs = std::filesystem;
+using support::ListedFile;
 using support::ReadFile;
 using support::TempDir;
 using testing::ElementsAre;
@@ -33,21 +35,6 @@ using updater::UpGradeEnd;
 
 const fs::path kFiles = SANDBOX_FILES_DIR;
 const std::string kInfo = std::string("info: ") + updater::kUpGradeNotice;
-
-struct Listed {
-    std::string name;
-    std::string version;
-    std::string url;  // "{SANDBOX}" is the sandbox's address
-};
-
-std::string ListXml(const std::vector<Listed>& entries) {
-    std::string xml = "<?xml version=\"1.0\" encoding=\"utf-8\"?>\n<UpGrade>\n";
-    for (const Listed& e : entries) {
-        xml += "  <File><Name>" + e.name + "</Name><Version>" + e.version + "</Version><URL>" +
-               e.url + "</URL><Size> 1 </Size><Note>note</Note></File>\n";
-    }
-    return xml + "</UpGrade>\n";
-}
 
 std::string Served(const std::string& name) {
     return ReadFile(kFiles / name);
@@ -79,12 +66,12 @@ class UpGradePass : public testing::Test {
         return options;
     }
 
-    void ServeList(const std::vector<Listed>& entries) {
-        lists_.Write("list.xml", ListXml(entries));
+    void ServeList(const std::vector<ListedFile>& entries) {
+        lists_.Write("list.xml", support::UpdateListXml(entries));
         sandbox_.SetUpdateList(lists_.path() / "list.xml");
     }
-    void Install(const std::vector<Listed>& entries) {
-        app_.Write("UpGrade_Old.xml", ListXml(entries));
+    void Install(const std::vector<ListedFile>& entries) {
+        app_.Write("UpGrade_Old.xml", support::UpdateListXml(entries));
     }
 
     UpGradeEnd Run() { return updater::RunUpGrade(window_, settings_); }
@@ -117,7 +104,7 @@ TEST_F(UpGradePass, NoListEndsSilentlyAndKeepsAnEarlierOne) {
 }
 
 TEST_F(UpGradePass, NothingNewEndsWithoutABoxAndDeletesTheNewList) {
-    const std::vector<Listed> list = {{"Help.html", "1.02", "{SANDBOX}/files/Help.html"}};
+    const std::vector<ListedFile> list = {{"Help.html", "1.02", "{SANDBOX}/files/Help.html"}};
     ServeList(list);
     Install(list);
     EXPECT_EQ(Run(), UpGradeEnd::NothingNew);
