@@ -48,7 +48,7 @@ struct TSearch {
     std::optional<size_t> stopAfter;
 };
 
-// Records 200 items to a page, numbered by page and place: iid "p2-7", title "t2-7", nick "n2-7".
+// count items for page pageNo, numbered by page and place: iid "p2-7", title "t2-7", nick "n2-7".
 std::vector<TCannedItem> PageItems(int pageNo, int count) {
     std::vector<TCannedItem> items;
     for (int i = 0; i < count; ++i) {
