@@ -1,5 +1,6 @@
 #include "platform/Download.h"
 
+#include "base/AsciiCase.h"
 #include "base/AtomicFile.h"
 #include "base/Curl.h"
 
@@ -9,18 +10,9 @@
 namespace platform {
 namespace {
 
-bool IsHttps(const std::string& url) {
+bool IsHttps(std::string_view url) {
     constexpr std::string_view kScheme = "https://";
-    if (url.size() < kScheme.size()) {
-        return false;
-    }
-    for (size_t i = 0; i < kScheme.size(); ++i) {
-        const char c = url[i];
-        if ((c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c) != kScheme[i]) {
-            return false;
-        }
-    }
-    return true;
+    return base::SameIgnoringAsciiCase(url.substr(0, kScheme.size()), kScheme);
 }
 
 }  // namespace
