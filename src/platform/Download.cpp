@@ -5,7 +5,6 @@
 #include "base/Curl.h"
 
 #include <exception>
-#include <optional>
 
 namespace platform {
 namespace {
@@ -37,22 +36,22 @@ Result DownloadToFile(const std::string& url, const std::string& target,
         }
         curl.SetTimeouts(limits.timeouts);
 
-        std::optional<long> refusedStatus;
+        bool refused = false;
         const CURLcode code = curl.Perform([&](std::string_view piece) {
             const long status = curl.ResponseCode();
             if (status < 200 || status > 299) {
-                refusedStatus = status;
+                refused = true;
                 return false;
             }
             file.Write(piece);
             return true;
         });
-        const long status = refusedStatus.value_or(curl.ResponseCode());
+        const long status = curl.ResponseCode();
         if (code == CURLE_UNSUPPORTED_PROTOCOL && secure) {
             return Result::Failure(failed + "the server redirected it away from https (" +
                                    curl.ErrorText(code) + ")");
         }
-        if (code != CURLE_OK && !refusedStatus) {
+        if (code != CURLE_OK && !refused) {
             return Result::Failure(failed + curl.ErrorText(code));
         }
         if (status < 200 || status > 299) {
