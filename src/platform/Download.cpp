@@ -20,7 +20,7 @@ Result DownloadToFile(const std::string& url, const std::string& target,
                       const DownloadLimits& limits) {
     const std::string failed = "download of " + url + " to " + target + " failed: ";
     try {
-        base::AtomicFile file{std::filesystem::path(target)};
+        base::AtomicFile file{std::filesystem::path(target), limits.newFileMode};
         base::CurlEasy curl;
         const bool secure = IsHttps(url);
         curl.Set(CURLOPT_URL, url.c_str());
