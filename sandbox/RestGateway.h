@@ -33,8 +33,7 @@ class RestGateway {
     RestGateway(const Catalogue& catalogue, std::string pictureBase);
 
     // sellerPerItem: every item is offered by a seller of its own.
-    Answer Handle(std::string_view contentType, std::string_view body,
-                  bool sellerPerItem = false) const;
+    Answer Handle(std::string_view contentType, std::string_view body, bool sellerPerItem) const;
 
     static Answer ErrorAnswer(int code, std::string_view message);
 

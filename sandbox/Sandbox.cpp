@@ -231,6 +231,8 @@ Sandbox::Impl::Impl(Options o) : options(std::move(o)), catalogue(options.seed, 
     });
     port = options.port == 0 ? server.bind_to_any_port("127.0.0.1")
                              : (server.bind_to_port("127.0.0.1", options.port) ? options.port : -1);
+    // The callback refers to a local of this constructor; no later socket may reach it.
+    server.set_socket_options(httplib::default_socket_options);
     // httplib listens with a backlog of 5; a real gateway takes a client's parallel connects
     // without dropping any (a dropped connect costs the client a second's retry).
     if (port <= 0 || ::listen(listening, SOMAXCONN) != 0) {

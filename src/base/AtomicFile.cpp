@@ -6,6 +6,7 @@
 
 #include <cerrno>
 #include <cstdio>
+#include <optional>
 #include <random>
 #include <system_error>
 
@@ -23,11 +24,14 @@ std::filesystem::path TemporaryName(const std::filesystem::path& target,
 
 }  // namespace
 
-AtomicFile::AtomicFile(std::filesystem::path target) : target_(std::move(target)) {
+AtomicFile::AtomicFile(std::filesystem::path target,
+                       std::optional<std::filesystem::perms> newFileMode)
+    : target_(std::move(target)), newFileMode_(newFileMode) {
     std::random_device random;
     for (int attempt = 0; attempt < 100 && fd_ < 0; ++attempt) {
         temporary_ = TemporaryName(target_, random);
-        // 0666 lets the umask decide, as for any new file; Commit adopts the old file's bits.
+        // 0666 lets the umask decide, as for any new file; Commit adopts the old file's bits
+        // or the mode asked for.
         fd_ = open(temporary_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
         if (fd_ < 0 && errno != EEXIST) {
             break;
@@ -67,7 +71,13 @@ void AtomicFile::Write(std::string_view bytes) {
 
 void AtomicFile::Commit() {
     struct stat old {};
-    if (stat(target_.c_str(), &old) == 0 && fchmod(fd_, old.st_mode & 0777) != 0) {
+    std::optional<mode_t> mode;
+    if (stat(target_.c_str(), &old) == 0) {
+        mode = old.st_mode & 0777;
+    } else if (errno == ENOENT && newFileMode_) {
+        mode = static_cast<mode_t>(*newFileMode_ & std::filesystem::perms::all);
+    }
+    if (mode && fchmod(fd_, *mode) != 0) {
         Fail(errno);
     }
     if (fsync(fd_) != 0) {

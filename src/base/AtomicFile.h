@@ -1,6 +1,7 @@
 #pragma once
 
 #include <filesystem>
+#include <optional>
 #include <string_view>
 
 namespace base {
@@ -9,13 +10,16 @@ namespace base {
 // one step once complete, so that a reader, a crash or a power cut meets either the old file
 // whole or the new one whole. The new file keeps the permission bits (mode & 0777) of the file
 // it replaces, never its setuid, setgid or sticky bit; a file that had no predecessor gets the
-// usual 0666 less the umask. Until Commit succeeds the target is untouched, and a temporary file
-// that was not committed is removed when the object ends.
+// mode asked for when the object was made, else the usual 0666 less the umask. Until Commit
+// succeeds the target is untouched, and a temporary file that was not committed is removed when
+// the object ends.
 class AtomicFile {
   public:
-    // Creates the temporary file in the target's directory. Throws std::system_error naming the
-    // target when it cannot.
-    explicit AtomicFile(std::filesystem::path target);
+    // Creates the temporary file in the target's directory. newFileMode: the permission bits
+    // (mode & 0777) of a target that does not exist yet, exactly as given, the umask not
+    // applied. Throws std::system_error naming the target when it cannot.
+    explicit AtomicFile(std::filesystem::path target,
+                        std::optional<std::filesystem::perms> newFileMode = std::nullopt);
     ~AtomicFile();
     AtomicFile(const AtomicFile&) = delete;
     AtomicFile& operator=(const AtomicFile&) = delete;
@@ -23,9 +27,9 @@ class AtomicFile {
     // Appends bytes. Throws std::system_error naming the target when they cannot be written.
     void Write(std::string_view bytes);
 
-    // Takes over the replaced file's permission bits, flushes the data to the disk and renames
-    // the temporary file over the target. Throws std::system_error naming the target on any
-    // failure, which leaves the target as it was. At most once.
+    // Takes over the replaced file's permission bits (or sets newFileMode), flushes the data to the
+    // disk and renames the temporary file over the target. Throws std::system_error naming the
+    // target on any failure, which leaves the target as it was. At most once.
     void Commit();
 
     const std::filesystem::path& target() const { return target_; }
@@ -35,6 +39,7 @@ class AtomicFile {
 
     std::filesystem::path target_;
     std::filesystem::path temporary_;
+    std::optional<std::filesystem::perms> newFileMode_;
     int fd_ = -1;
     bool committed_ = false;
 };

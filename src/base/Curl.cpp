@@ -1,6 +1,8 @@
 #include "base/Curl.h"
 
 #include <algorithm>
+#include <cstdint>
+#include <limits>
 #include <mutex>
 #include <new>
 #include <utility>
@@ -57,12 +59,6 @@ int CurlEasy::Progress(void* self, curl_off_t, curl_off_t, curl_off_t, curl_off_
     return static_cast<const CurlEasy*>(self)->stop_.stop_requested() ? 1 : 0;
 }
 
-void CurlEasy::Reset() {
-    curl_easy_reset(handle_.get());
-    headers_.reset();
-    SetOwnOptions();
-}
-
 void CurlEasy::SetHeaders(const std::vector<std::string>& lines) {
     std::unique_ptr<curl_slist, SlistFree> list;
     for (const std::string& line : lines) {
@@ -111,6 +107,30 @@ CURLcode CurlEasy::Perform(BodySink sink) {
         std::rethrow_exception(std::exchange(sinkError_, nullptr));
     }
     return code;
+}
+
+CURLcode CurlEasy::PerformInto(std::string& body, size_t most) {
+    body.clear();
+    const auto announced = static_cast<curl_off_t>(
+        std::min<std::uintmax_t>(most, std::numeric_limits<curl_off_t>::max()));
+    Set(CURLOPT_MAXFILESIZE_LARGE, announced);
+    bool tooLarge = false;
+    CURLcode code = CURLE_OK;
+    try {
+        code = Perform([&body, &tooLarge, most](std::string_view piece) {
+            tooLarge = piece.size() > most - body.size();
+            if (!tooLarge) {
+                body += piece;
+            }
+            return !tooLarge;
+        });
+    } catch (...) {
+        Set(CURLOPT_MAXFILESIZE_LARGE, curl_off_t{0});
+        throw;
+    }
+    // A later Perform on this handle must not inherit the limit.
+    Set(CURLOPT_MAXFILESIZE_LARGE, curl_off_t{0});
+    return tooLarge ? CURLE_FILESIZE_EXCEEDED : code;
 }
 
 std::string CurlEasy::ErrorText(CURLcode code) const {

@@ -42,10 +42,6 @@ class CurlEasy {
         Check(curl_easy_setopt(handle_.get(), option, value));
     }
 
-    // Every option back at libcurl's default, the connection cache kept; the sink, the headers
-    // and the error text stay this object's.
-    void Reset();
-
     // The request's own header lines, sent in this order. Throws std::bad_alloc.
     void SetHeaders(const std::vector<std::string>& lines);
 
@@ -53,13 +49,19 @@ class CurlEasy {
 
     // Once stop is requested, transfers are abandoned: Perform returns CURLE_ABORTED_BY_CALLBACK
     // at once when the stop came before it, otherwise within about a second, also while nothing
-    // arrives (libcurl asks at least once a second). Kept across Reset.
+    // arrives (libcurl asks at least once a second).
     void SetStop(std::stop_token stop);
 
     // Runs one transfer, handing the body to sink (discarded without one), and returns
     // libcurl's result. Blocks until the transfer ends, fails or runs out of time. Rethrows
     // what the sink threw. The sink is not kept beyond the transfer.
     CURLcode Perform(BodySink sink = {});
+
+    // Runs one transfer like Perform, with the answer body in `body` (what it held before is
+    // dropped). An answer larger than `most` bytes is refused: before its body is read when it
+    // announces its length, otherwise as soon as it grows past `most`; either way it returns
+    // CURLE_FILESIZE_EXCEEDED, and `body` holds at most `most` bytes. Throws std::bad_alloc.
+    CURLcode PerformInto(std::string& body, size_t most);
 
     // Why the last Perform failed: libcurl's detailed text when it gave one, else the code's.
     std::string ErrorText(CURLcode code) const;

@@ -1,5 +1,6 @@
 #include "base/IniFile.h"
 
+#include "base/AsciiCase.h"
 #include "base/Encoding.h"
 
 #include <cerrno>
@@ -23,22 +24,6 @@ std::string_view Trim(std::string_view text) {
         text.remove_suffix(1);
     }
     return text;
-}
-
-char LowerLatin(char c) {
-    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
-bool SameName(std::string_view a, std::string_view b) {
-    if (a.size() != b.size()) {
-        return false;
-    }
-    for (size_t i = 0; i < a.size(); ++i) {
-        if (LowerLatin(a[i]) != LowerLatin(b[i])) {
-            return false;
-        }
-    }
-    return true;
 }
 
 // The file's bytes, or nothing when there is no such file.
@@ -109,12 +94,12 @@ std::string IniFile::ReadString(std::string_view section, std::string_view key,
             const size_t close = line.find(']');
             const std::string_view name =
                 Trim(line.substr(1, (close == std::string_view::npos ? line.size() : close) - 1));
-            inSection = SameName(name, section);
+            inSection = SameIgnoringAsciiCase(name, section);
             continue;
         }
         const size_t equals = line.find('=');
         if (!inSection || equals == std::string_view::npos ||
-            !SameName(Trim(line.substr(0, equals)), key)) {
+            !SameIgnoringAsciiCase(Trim(line.substr(0, equals)), key)) {
             continue;
         }
         const std::string_view value = Unquote(Trim(line.substr(equals + 1)));

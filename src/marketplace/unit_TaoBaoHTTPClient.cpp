@@ -42,7 +42,6 @@ THTTPClient::THTTPClient(std::string GatewayUrl)
     curl_->Set(CURLOPT_FOLLOWLOCATION, 0L);
     // The gateway is reached directly, whatever proxy the environment names.
     curl_->Set(CURLOPT_PROXY, "");
-    curl_->Set(CURLOPT_MAXFILESIZE_LARGE, static_cast<curl_off_t>(kMaxAnswerBytes));
     SetTimeouts(kDefaultTimeouts);
 }
 
@@ -71,13 +70,7 @@ std::string THTTPClient::PostRequest(const std::string& Body) {
     curl_->Set(CURLOPT_POSTFIELDS, Body.data());
     curl_->Set(CURLOPT_POSTFIELDSIZE_LARGE, static_cast<curl_off_t>(Body.size()));
     std::string answer;
-    const CURLcode code = curl_->Perform([&answer](std::string_view piece) {
-        if (piece.size() > kMaxAnswerBytes - answer.size()) {
-            return false;
-        }
-        answer += piece;
-        return true;
-    });
+    const CURLcode code = curl_->PerformInto(answer, kMaxAnswerBytes);
     if (code != CURLE_OK) {
         return "";
     }

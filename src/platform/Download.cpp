@@ -1,26 +1,17 @@
 #include "platform/Download.h"
 
+#include "base/AsciiCase.h"
 #include "base/AtomicFile.h"
 #include "base/Curl.h"
 
 #include <exception>
-#include <optional>
 
 namespace platform {
 namespace {
 
-bool IsHttps(const std::string& url) {
+bool IsHttps(std::string_view url) {
     constexpr std::string_view kScheme = "https://";
-    if (url.size() < kScheme.size()) {
-        return false;
-    }
-    for (size_t i = 0; i < kScheme.size(); ++i) {
-        const char c = url[i];
-        if ((c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c) != kScheme[i]) {
-            return false;
-        }
-    }
-    return true;
+    return base::SameIgnoringAsciiCase(url.substr(0, kScheme.size()), kScheme);
 }
 
 }  // namespace
@@ -29,7 +20,7 @@ Result DownloadToFile(const std::string& url, const std::string& target,
                       const DownloadLimits& limits) {
     const std::string failed = "download of " + url + " to " + target + " failed: ";
     try {
-        base::AtomicFile file{std::filesystem::path(target)};
+        base::AtomicFile file{std::filesystem::path(target), limits.newFileMode};
         base::CurlEasy curl;
         const bool secure = IsHttps(url);
         curl.Set(CURLOPT_URL, url.c_str());
@@ -45,22 +36,22 @@ Result DownloadToFile(const std::string& url, const std::string& target,
         }
         curl.SetTimeouts(limits.timeouts);
 
-        std::optional<long> refusedStatus;
+        bool refused = false;
         const CURLcode code = curl.Perform([&](std::string_view piece) {
             const long status = curl.ResponseCode();
             if (status < 200 || status > 299) {
-                refusedStatus = status;
+                refused = true;
                 return false;
             }
             file.Write(piece);
             return true;
         });
-        const long status = refusedStatus.value_or(curl.ResponseCode());
+        const long status = curl.ResponseCode();
         if (code == CURLE_UNSUPPORTED_PROTOCOL && secure) {
             return Result::Failure(failed + "the server redirected it away from https (" +
                                    curl.ErrorText(code) + ")");
         }
-        if (code != CURLE_OK && !refusedStatus) {
+        if (code != CURLE_OK && !refused) {
             return Result::Failure(failed + curl.ErrorText(code));
         }
         if (status < 200 || status > 299) {

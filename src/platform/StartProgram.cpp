@@ -58,21 +58,6 @@ class SpawnFileActions {
     posix_spawn_file_actions_t actions_;
 };
 
-// The caller's handlers must not run in the intermediate process, a copy of the caller with all
-// of its descriptors: a handler written for the caller (one that writes to a self-pipe, or
-// takes a lock) would act there on the caller's behalf. sigaction is async-signal-safe.
-void DefaultEveryHandler() {
-    for (int signal = 1; signal < NSIG; ++signal) {
-        struct sigaction action {};
-        if (sigaction(signal, nullptr, &action) == 0 && action.sa_handler != SIG_DFL &&
-            action.sa_handler != SIG_IGN) {
-            struct sigaction byDefault {};
-            byDefault.sa_handler = SIG_DFL;
-            sigaction(signal, &byDefault, nullptr);
-        }
-    }
-}
-
 }  // namespace
 
 Result StartProgram(const std::string& path) {
@@ -93,21 +78,18 @@ Result StartProgram(const std::string& path) {
 
     // The program is started by a short-lived intermediate process, which ends at once; the
     // program is then adopted by the system's reaper and is never a child of the caller.
-    // Every signal stays blocked from before the fork until the intermediate has no handler of
-    // the caller's left, so none of them can run there.
+    // Every signal stays blocked from before the fork until the intermediate ends, so no
+    // handler of the caller's can run there (see the header).
     sigset_t all;
     sigset_t previous;
     sigfillset(&all);
     pthread_sigmask(SIG_SETMASK, &all, &previous);
     const pid_t intermediate = fork();
     if (intermediate == 0) {
-        DefaultEveryHandler();
         pid_t started = 0;
         const int error =
             posix_spawn(&started, argv[0], fileActions.get(), attributes.get(), argv, environ);
         [[maybe_unused]] const ssize_t n = write(writeEnd.get(), &error, sizeof error);
-        // Its work is done: a signal still pending may now end it, as it would any process.
-        pthread_sigmask(SIG_SETMASK, &previous, nullptr);
         _exit(0);
     }
     const int forkError = errno;

@@ -17,13 +17,14 @@ namespace platform {
 // intermediate process is a copy of the caller with only the calling thread in it, so a lock
 // that another thread held at the fork (malloc's, stdio's, any mutex) stays locked there for
 // good; it therefore calls only async-signal-safe functions, which take no such lock:
-// sigaction, pthread_sigmask, posix_spawn (a clone with its own stack and exec, no allocation),
-// write and _exit. Everything that allocates (the argument vector, the spawn attributes and file
-// actions, the pipe) is made before the fork. All signals are blocked across the fork and while
-// the intermediate resets every handler of the caller to the default, so no handler written for
-// the caller runs in the copy; the caller's mask is restored in the caller right after the fork
-// and in the intermediate before it ends. The caller's other threads keep their masks and
-// receive signals as usual meanwhile.
+// posix_spawn (a clone with its own stack and exec, no allocation), write and _exit. Everything
+// that allocates (the argument vector, the spawn attributes and file actions, the pipe) is made
+// before the fork. All signals are blocked before the fork and stay blocked in the intermediate
+// until it ends, so no handler written for the caller runs in the copy: a signal sent to it
+// meanwhile stays pending and is discarded when it exits, and the program itself starts with
+// every handler at its default and an empty mask, set by posix_spawn in the new process before
+// the exec. The caller's mask is restored in the caller right after the fork; its other threads
+// keep their masks and receive signals as usual meanwhile.
 Result StartProgram(const std::string& path);
 
 }  // namespace platform

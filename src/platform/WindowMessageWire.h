@@ -5,6 +5,8 @@
 
 #include "platform/WindowMessages.h"
 
+#include <sys/un.h>
+
 #include <array>
 #include <cstddef>
 #include <cstring>
@@ -41,5 +43,9 @@ inline WindowMessage Decode(const Request& bytes) {
 // path does not fit a unix socket address.
 std::filesystem::path SocketPath(std::string_view className, std::string_view title,
                                  const std::filesystem::path& dir);
+
+// The unix socket address of a socket file, for bind and connect; throws std::runtime_error
+// when the path does not fit (no path from SocketPath is too long).
+sockaddr_un SocketAddress(const std::filesystem::path& path);
 
 }  // namespace platform::wire

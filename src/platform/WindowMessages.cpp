@@ -31,13 +31,6 @@ bool OutOfResources(int error) {
     return error == EMFILE || error == ENFILE || error == ENOBUFS || error == ENOMEM;
 }
 
-sockaddr_un SocketAddress(const std::filesystem::path& path) {
-    sockaddr_un address{};
-    address.sun_family = AF_UNIX;
-    std::memcpy(address.sun_path, path.c_str(), path.native().size() + 1);
-    return address;
-}
-
 UniqueFd NewSocket() {
     UniqueFd fd(socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0));
     if (!fd.valid()) {
@@ -93,6 +86,17 @@ std::filesystem::path SocketPath(std::string_view className, std::string_view ti
     return path;
 }
 
+sockaddr_un SocketAddress(const std::filesystem::path& path) {
+    sockaddr_un address{};
+    if (path.native().size() >= sizeof address.sun_path) {
+        throw std::runtime_error("the socket " + path.string() +
+                                 " has too long a name for a unix socket address");
+    }
+    address.sun_family = AF_UNIX;
+    std::memcpy(address.sun_path, path.c_str(), path.native().size() + 1);
+    return address;
+}
+
 }  // namespace wire
 
 WindowMessageListener::WindowMessageListener(std::string_view className, std::string_view title,
@@ -118,7 +122,7 @@ WindowMessageListener::WindowMessageListener(std::string_view className, std::st
                                 "cannot remove the old window socket " + socketPath_.string());
     }
     listenFd_ = NewSocket();
-    const sockaddr_un address = SocketAddress(socketPath_);
+    const sockaddr_un address = wire::SocketAddress(socketPath_);
     if (bind(listenFd_.get(), reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0 ||
         listen(listenFd_.get(), 8) != 0) {
         const int error = errno;
@@ -204,7 +208,7 @@ bool SendWindowMessage(std::string_view className, std::string_view title,
                        const WindowMessage& message, const std::filesystem::path& dir) {
     const std::filesystem::path path = wire::SocketPath(className, title, dir);
     const UniqueFd fd = NewSocket();
-    const sockaddr_un address = SocketAddress(path);
+    const sockaddr_un address = wire::SocketAddress(path);
     // No socket, or one nobody listens on any more (its listener crashed): nothing found.
     if (connect(fd.get(), reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0) {
         return false;

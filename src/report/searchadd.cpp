@@ -4,6 +4,7 @@
 #include "base/IniFile.h"
 #include "base/Numbers.h"
 #include "base/Paths.h"
+#include "report/VendorServer.h"
 #include "soap/Client.h"
 
 #include <cmath>
@@ -11,10 +12,6 @@
 
 namespace report {
 namespace {
-
-// Under a domain reserved for examples, so that no stranger's server ever receives searches
-// when the settings file names no server.
-constexpr const char* BuiltInServer = "stats.vexmoor.example";
 
 const soap::Interface& SearchAddInterface() {
     static const soap::Interface registration{.targetNamespace = "SearchAddIn",
@@ -55,7 +52,7 @@ class SearchAddSoapClient : public SearchAddSoap {
 
 std::unique_ptr<SearchAddSoap> GetSearchAddSoap(std::stop_token stop) {
     const std::string server = base::IniFile(base::GetWorkDir() + "Config.ini")
-                                   .ReadString("UpGrade", "Server", BuiltInServer);
+                                   .ReadString("UpGrade", "Server", kVendorServer);
     return std::make_unique<SearchAddSoapClient>("http://" + server + "/searchadd.asmx",
                                                  std::move(stop));
 }

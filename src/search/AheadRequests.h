@@ -8,7 +8,6 @@
 #include <functional>
 #include <mutex>
 #include <optional>
-#include <stdexcept>
 #include <stop_token>
 #include <thread>
 #include <utility>

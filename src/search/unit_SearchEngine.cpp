@@ -41,26 +41,6 @@ void CheckStop(const std::stop_token& stop) {
     }
 }
 
-// No event starts once the run's stop has been requested.
-template <typename... Args>
-void Raise(const std::stop_token& stop, const std::function<void(Args...)>& slot,
-           std::type_identity_t<Args>... args) {
-    CheckStop(stop);
-    if (slot) {
-        slot(args...);
-    }
-}
-
-// The last event of a run: what its handler throws cannot become another event.
-template <typename... Args>
-void RaiseLast(const std::stop_token& stop, const std::function<void(Args...)>& slot,
-               std::type_identity_t<Args>... args) noexcept {
-    try {
-        Raise<Args...>(stop, slot, args...);
-    } catch (...) {
-    }
-}
-
 float PriceToFloat(const std::string& text, const std::string& iid) {
     try {
         const double value = base::StrToFloat(text);
@@ -146,10 +126,10 @@ void TSearchEngine::Execute(std::stop_token stop) noexcept {
     } catch (const RunStopped&) {
         return;
     } catch (const std::exception& e) {
-        RaiseLast(stop_, OnFailed, std::string(e.what()));
+        RaiseLast(OnFailed, std::string(e.what()));
         return;
     } catch (...) {
-        RaiseLast(stop_, OnFailed, std::string("the search failed for an unknown reason"));
+        RaiseLast(OnFailed, std::string("the search failed for an unknown reason"));
         return;
     }
     if (stop_.stop_requested()) {
@@ -160,23 +140,43 @@ void TSearchEngine::Execute(std::stop_token stop) noexcept {
         SendReport();
     } catch (...) {
     }
-    RaiseLast(stop_, OnFinished);
+    RaiseLast(OnFinished);
+}
+
+// No event starts once the run's stop has been requested.
+template <typename... Args>
+void TSearchEngine::Raise(const std::function<void(Args...)>& slot,
+                          std::type_identity_t<Args>... args) const {
+    CheckStop(stop_);
+    if (slot) {
+        slot(args...);
+    }
+}
+
+// The last event of a run: what its handler throws cannot become another event.
+template <typename... Args>
+void TSearchEngine::RaiseLast(const std::function<void(Args...)>& slot,
+                              std::type_identity_t<Args>... args) const noexcept {
+    try {
+        Raise<Args...>(slot, args...);
+    } catch (...) {
+    }
 }
 
 TSearchEngine::TEnd TSearchEngine::Run() {
-    Raise(stop_, OnStep, 1);
+    Raise(OnStep, 1);
     if (FetchPage(Keyword, kPageSize, 1) == TEnd::Stopped) {
         return TEnd::Stopped;
     }
     AveragePrice = AssayList.empty() ? 0 : TotalPrice / static_cast<double>(AssayList.size());
-    Raise(stop_, OnAveragePrice, AveragePrice);
-    Raise(stop_, OnStep, 2);
+    Raise(OnAveragePrice, AveragePrice);
+    Raise(OnStep, 2);
     CalcPriceScores();
-    Raise(stop_, OnStep, 3);
+    Raise(OnStep, 3);
     CalcCreditScores();
-    Raise(stop_, OnStep, 4);
+    Raise(OnStep, 4);
     SortByScore();
-    Raise(stop_, OnStep, 5);
+    Raise(OnStep, 5);
     CheckStop(stop_);
     WritePage();
     return TEnd::Finished;
@@ -193,7 +193,6 @@ TSearchEngine::TEnd TSearchEngine::FetchPage(const std::string& Keyword, int32_t
                                              int32_t PageNo) {
     std::vector<marketplace::TItemRA> pages;
     PageAnswer first = RequestPage(Keyword, PageSize, PageNo, stop_);
-    CheckStop(stop_);
     const int64_t lastPromised = first.TotalResults / PageSize + 1;
     Paging paging = TakePage(std::move(first), PageSize, PageNo, pages);
     if (paging == Paging::Full) {
@@ -235,13 +234,13 @@ TSearchEngine::Paging TSearchEngine::TakePage(PageAnswer answer, int32_t pageSiz
     const int32_t total = answer.TotalResults;
     const auto received = static_cast<int64_t>(answer.Items.size());
     if (total == 0 && OnNothingFound) {
-        RaiseLast(stop_, OnNothingFound);
+        RaiseLast(OnNothingFound);
         return Paging::Stopped;
     }
-    Raise(stop_, OnItemCount, total);
-    Raise(stop_, OnProgress, static_cast<int32_t>(received + (pageNo - 1) * pageSize));
+    Raise(OnItemCount, total);
+    Raise(OnProgress, static_cast<int32_t>(received + (pageNo - 1) * pageSize));
     if (!ForceSearch && total > kMostHitsUnforced && OnTooManyHits) {
-        RaiseLast(stop_, OnTooManyHits, static_cast<int32_t>(base::RoundHalfEven(total / 200.0)));
+        RaiseLast(OnTooManyHits, static_cast<int32_t>(base::RoundHalfEven(total / 200.0)));
         return Paging::Stopped;
     }
     pages.push_back(std::move(answer.Items));
@@ -255,8 +254,8 @@ void TSearchEngine::TakeOver(const marketplace::TItemRA& Items) {
         if (record.iid.empty()) {
             continue;
         }
-        Raise(stop_, OnProgress, static_cast<int32_t>(before + i));
-        Raise(stop_, OnStatus, record.title);
+        Raise(OnProgress, static_cast<int32_t>(before + i));
+        Raise(OnStatus, record.title);
         TAssayItemR item;
         item.iid = record.iid;
         item.title = record.title;
@@ -273,11 +272,11 @@ void TSearchEngine::TakeOver(const marketplace::TItemRA& Items) {
 }
 
 void TSearchEngine::CalcPriceScores() {
-    Raise(stop_, OnStatus, std::string("正在计算价格得分情况..."));
-    Raise(stop_, OnItemCount, static_cast<int32_t>(AssayList.size()));
+    Raise(OnStatus, std::string("正在计算价格得分情况..."));
+    Raise(OnItemCount, static_cast<int32_t>(AssayList.size()));
     const TPriceBand band = PriceBand(AveragePrice);
     for (size_t i = 0; i < AssayList.size(); ++i) {
-        Raise(stop_, OnProgress, static_cast<int32_t>(i));
+        Raise(OnProgress, static_cast<int32_t>(i));
         AssayList[i].price_score = PriceScore(AssayList[i].price, band);
     }
 }
@@ -287,7 +286,7 @@ void TSearchEngine::CalcPriceScores() {
 // every item's events in its turn before it takes the item's answer, so that a lookup that
 // fails the run ends it at the same item as a lookup made there would.
 void TSearchEngine::CalcCreditScores() {
-    Raise(stop_, OnItemCount, static_cast<int32_t>(AssayList.size()));
+    Raise(OnItemCount, static_cast<int32_t>(AssayList.size()));
     std::vector<std::string> nicks;
     std::vector<size_t> lookupOf;
     lookupOf.reserve(AssayList.size());
@@ -313,8 +312,8 @@ void TSearchEngine::CalcCreditScores() {
     answers.reserve(nicks.size());
     for (size_t i = 0; i < AssayList.size(); ++i) {
         TAssayItemR& item = AssayList[i];
-        Raise(stop_, OnStatus, "正在查询" + item.nick + "的信用记录...");
-        Raise(stop_, OnProgress, static_cast<int32_t>(i + 1));
+        Raise(OnStatus, "正在查询" + item.nick + "的信用记录...");
+        Raise(OnProgress, static_cast<int32_t>(i + 1));
         if (lookupOf[i] == answers.size()) {
             answers.push_back(ahead.TakeNext(nicks.size()));
         }

@@ -11,6 +11,7 @@
 #include <stop_token>
 #include <string>
 #include <thread>
+#include <type_traits>
 #include <vector>
 
 namespace search {
@@ -110,6 +111,11 @@ class TSearchEngine {
     struct PageAnswer;
     struct SellerCredit;
 
+    template <typename... Args>
+    void Raise(const std::function<void(Args...)>& slot, std::type_identity_t<Args>... args) const;
+    template <typename... Args>
+    void RaiseLast(const std::function<void(Args...)>& slot,
+                   std::type_identity_t<Args>... args) const noexcept;
     void Execute(std::stop_token stop) noexcept;
     TEnd Run();
     TEnd FetchPage(const std::string& Keyword, int32_t PageSize, int32_t PageNo);

@@ -22,6 +22,11 @@ Client::Client(Interface interface, Binding binding, std::stop_token stop)
       binding_(std::move(binding)),
       curl_(std::make_unique<base::CurlEasy>()) {
     curl_->SetStop(std::move(stop));
+    curl_->Set(CURLOPT_URL, binding_.endpoint.c_str());
+    curl_->Set(CURLOPT_PROTOCOLS_STR, "http,https");
+    curl_->Set(CURLOPT_HTTP_VERSION, static_cast<long>(CURL_HTTP_VERSION_1_1));
+    curl_->Set(CURLOPT_POST, 1L);
+    curl_->SetTimeouts(binding_.timeouts);
 }
 
 Client::~Client() = default;
@@ -30,7 +35,6 @@ std::optional<std::string> Client::Call(const Operation& operation,
                                         const std::vector<Value>& arguments) {
     const std::string request = BuildRequest(interface_, operation, arguments);
 
-    curl_->Reset();
     // Host comes first from libcurl; every other header is ours, in this order.
     curl_->SetHeaders({
         "SOAPAction: \"" + interface_.soapAction + "\"",
@@ -42,27 +46,13 @@ std::optional<std::string> Client::Call(const Operation& operation,
         "Accept:",
         "Expect:",
     });
-    curl_->Set(CURLOPT_URL, binding_.endpoint.c_str());
-    curl_->Set(CURLOPT_PROTOCOLS_STR, "http,https");
-    curl_->Set(CURLOPT_HTTP_VERSION, static_cast<long>(CURL_HTTP_VERSION_1_1));
-    curl_->Set(CURLOPT_POST, 1L);
     curl_->Set(CURLOPT_POSTFIELDS, request.data());
     curl_->Set(CURLOPT_POSTFIELDSIZE_LARGE, static_cast<curl_off_t>(request.size()));
-    // An answer that announces its size is refused before its body is read.
-    curl_->Set(CURLOPT_MAXFILESIZE_LARGE, static_cast<curl_off_t>(kMaxAnswerBytes));
-    curl_->SetTimeouts(binding_.timeouts);
 
     std::string answer;
-    bool tooLarge = false;
-    const CURLcode code = curl_->Perform([&answer, &tooLarge](std::string_view piece) {
-        tooLarge = piece.size() > kMaxAnswerBytes - answer.size();
-        if (!tooLarge) {
-            answer += piece;
-        }
-        return !tooLarge;
-    });
+    const CURLcode code = curl_->PerformInto(answer, kMaxAnswerBytes);
     const int httpStatus = static_cast<int>(curl_->ResponseCode());
-    if (tooLarge || code == CURLE_FILESIZE_EXCEEDED) {
+    if (code == CURLE_FILESIZE_EXCEEDED) {
         throw AnswerError(FailureMessage(
             operation.name, binding_.endpoint,
             "the answer is larger than " + std::to_string(kMaxAnswerBytes / (1024 * 1024)) + " MiB",

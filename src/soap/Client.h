@@ -36,7 +36,8 @@ struct Binding {
 class Client {
   public:
     // Once stop is requested, a call sends nothing and a call under way is abandoned within
-    // about a second; either throws TransportError.
+    // about a second; either throws TransportError. Throws std::runtime_error when libcurl
+    // cannot start or refuses an option.
     Client(Interface interface, Binding binding, std::stop_token stop = {});
     ~Client();
     Client(const Client&) = delete;

@@ -1,5 +1,6 @@
 #include "soap/Envelope.h"
 
+#include "base/AsciiCase.h"
 #include "base/Encoding.h"
 #include "base/Numbers.h"
 #include "base/Xml.h"
@@ -80,21 +81,6 @@ const xmlNode* ChildByLocalName(const xmlNode* parent, std::string_view localNam
     return nullptr;
 }
 
-bool SameLatinLetters(std::string_view a, std::string_view b) {
-    if (a.size() != b.size()) {
-        return false;
-    }
-    for (size_t i = 0; i < a.size(); ++i) {
-        const auto lower = [](char c) {
-            return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
-        };
-        if (lower(a[i]) != lower(b[i])) {
-            return false;
-        }
-    }
-    return true;
-}
-
 // The only child element, or else the first one called Result or Return in any letter case.
 const xmlNode* ResultElement(const xmlNode* response) {
     const xmlNode* only = nullptr;
@@ -110,8 +96,8 @@ const xmlNode* ResultElement(const xmlNode* response) {
     }
     for (const xmlNode* child = response->children; child != nullptr; child = child->next) {
         const std::string name = base::NodeName(child);
-        if (child->type == XML_ELEMENT_NODE &&
-            (SameLatinLetters(name, "result") || SameLatinLetters(name, "return"))) {
+        if (child->type == XML_ELEMENT_NODE && (base::SameIgnoringAsciiCase(name, "result") ||
+                                                base::SameIgnoringAsciiCase(name, "return"))) {
             return child;
         }
     }

@@ -32,14 +32,9 @@ bool MainWindowTookCloseRequest(const UpGradeSettings& settings) {
 }
 
 void DownloadCopier(const std::string& url, const std::string& target) {
-    std::error_code ec;
-    const bool existed = std::filesystem::exists(target, ec) || ec;
-    if (platform::DownloadToFile(url, target) && !existed) {
-        // A fresh download carries no execute bit, and the copier must start; a copier that was
-        // there keeps the bits its owner gave it.
-        std::filesystem::permissions(target, std::filesystem::perms(0755),
-                                     std::filesystem::perm_options::replace, ec);
-    }
+    // A fresh download carries no execute bit, and the copier must start; a copier that was
+    // there keeps the bits its owner gave it.
+    platform::DownloadToFile(url, target, {.newFileMode = std::filesystem::perms(0755)});
 }
 
 // A name that would leave its directory is passed over like a download that failed.

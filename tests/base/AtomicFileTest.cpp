@@ -76,6 +76,23 @@ TEST(AtomicFile, KeepsThePermissionBitsButNeverTheSpecialOnes) {
     EXPECT_EQ(ModeOf(dir.path() / "fresh"), 0644u);
 }
 
+TEST(AtomicFile, GivesTheModeAskedForOnlyToAFileWithoutPredecessor) {
+    support::TempDir dir;
+    dir.Write("Brannick.kept", "old");
+    ASSERT_EQ(chmod((dir.path() / "Brannick.kept").c_str(), 0700), 0);
+    // The mode asked for is set as it is, not cut down by the umask.
+    const mode_t umaskWas = umask(077);
+    for (const char* name : {"Brannick", "Brannick.kept"}) {
+        AtomicFile file(dir.path() / name, std::filesystem::perms(0755));
+        file.Write("new");
+        file.Commit();
+    }
+    umask(umaskWas);
+    EXPECT_EQ(ModeOf(dir.path() / "Brannick"), 0755u);
+    EXPECT_EQ(ModeOf(dir.path() / "Brannick.kept"), 0700u);
+    EXPECT_EQ(dir.Read("Brannick.kept"), "new");
+}
+
 TEST(AtomicFile, LeavesTheTargetAloneUntilCommitted) {
     support::TempDir dir;
     dir.Write("UpGrade_New.xml", "earlier");

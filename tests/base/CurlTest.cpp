@@ -60,7 +60,6 @@ TEST(CurlEasy, AStopAbandonsAStalledTransferAndEveryLaterOne) {
     std::stop_source stop;
     CurlEasy curl;
     curl.SetStop(stop.get_token());
-    curl.Reset();  // the stop outlives a reset
     curl.Set(CURLOPT_URL, server.url("/file").c_str());
     std::jthread stopper([&stalled, &stop] {
         stalled.get_future().wait();

@@ -34,7 +34,6 @@
 
 #include <atomic>
 #include <cstdio>
-#include <cstring>
 #include <string>
 #include <thread>
 #include <vector>
@@ -190,11 +189,9 @@ int StartUnderSignals(const char* path, int count) {
 }
 
 int RawSend(const char* dir, const char* className, const char* title) {
-    const std::string path = platform::wire::SocketPath(className, title, dir).string();
+    const sockaddr_un address =
+        platform::wire::SocketAddress(platform::wire::SocketPath(className, title, dir));
     const int fd = socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    sockaddr_un address{};
-    address.sun_family = AF_UNIX;
-    std::strcpy(address.sun_path, path.c_str());
     if (connect(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0) {
         Say("cannot connect");
         return 2;

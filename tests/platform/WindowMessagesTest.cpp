@@ -13,7 +13,6 @@
 
 #include <atomic>
 #include <chrono>
-#include <cstring>
 #include <filesystem>
 #include <future>
 #include <mutex>
@@ -142,11 +141,8 @@ TEST(WindowMessageListener, BacksOffWhileOutOfDescriptorsAndServesOnceOneIsFree)
     // A sender waiting in the listener's backlog, which it cannot accept for want of a
     // descriptor; the socket stays readable all the while.
     const platform::UniqueFd sender(socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0));
-    sockaddr_un address{};
-    address.sun_family = AF_UNIX;
-    const std::string path =
-        platform::wire::SocketPath(kMainWindowClass, kMainWindowTitle, dir.path()).string();
-    std::strcpy(address.sun_path, path.c_str());
+    const sockaddr_un address = platform::wire::SocketAddress(
+        platform::wire::SocketPath(kMainWindowClass, kMainWindowTitle, dir.path()));
     ASSERT_EQ(connect(sender.get(), reinterpret_cast<const sockaddr*>(&address), sizeof address),
               0);
     receiver.Write("go\n");
