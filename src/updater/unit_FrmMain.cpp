@@ -64,8 +64,11 @@ QWidget* MakeControl(const ControlRow& row, QWidget* parent) {
 
 }  // namespace
 
+// No minimise or maximise button; the close button stays, since the program waits for the
+// user to close this window and holds the single-instance lock until then.
 TfrmMain::TfrmMain(const UpGradeSettings& settings)
-    : QWidget(nullptr, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint) {
+    : QWidget(nullptr, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                           Qt::WindowCloseButtonHint) {
     setWindowTitle(QStringLiteral("Vexmoor升级服务"));
     QFont font(QStringLiteral("MS Sans Serif"));
     font.setPixelSize(11);
