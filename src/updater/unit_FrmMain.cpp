@@ -1,6 +1,5 @@
 #include "updater/unit_FrmMain.h"
 
-#include "platform/ProgramFiles.h"
 #include "updater/MessageBoxes.h"
 
 #include <QFont>
@@ -10,14 +9,8 @@
 #include <QScreen>
 #include <QString>
 
-#include <string_view>
-
 namespace updater {
 namespace {
-
-// The application title, on both boxes.
-constexpr char kTitle[] = "Tessaly";
-static_assert(std::string_view(kTitle) == platform::kTessalyFile);
 
 constexpr int kClientWidth = 375;
 constexpr int kClientHeight = 127;
@@ -92,11 +85,11 @@ void TfrmMain::FormCreate(const UpGradeSettings& settings) {
 }
 
 void TfrmMain::ShowInformationBox(const std::string& text) {
-    updater::ShowInformationBox(kTitle, text);
+    updater::ShowInformationBox(text);
 }
 
 void TfrmMain::ShowErrorBox(const std::string& text) {
-    updater::ShowErrorBox(kTitle, text);
+    updater::ShowErrorBox(text);
 }
 
 void TfrmMain::SetFileName(const std::string& name) {
