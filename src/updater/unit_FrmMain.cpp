@@ -40,7 +40,6 @@ QWidget* MakeControl(const ControlRow& row, QWidget* parent) {
         control = new QLabel(QString::fromUtf8(row.caption), parent);
     } else {
         auto* bar = new QProgressBar(parent);
-        bar->setRange(0, 100);
         bar->setValue(0);
         bar->setTextVisible(false);
         control = bar;

@@ -157,16 +157,14 @@ void TLumiskSearch::BuildForm() {
         step->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     }
     editCommendCount->setRange(1, 100);
-    editCommendCount->setSingleStep(1);
     editCommendCount->setValue(10);
     tbSellerCredit->setOrientation(Qt::Horizontal);
     tbSellerCredit->setRange(0, 20);
     tbSellerCredit->setPageStep(2);
     tbSellerCredit->setTickPosition(QSlider::TicksBelow);
     tbSellerCredit->setTickInterval(1);
-    tbSellerCredit->adjustSize();
-    tbSellerCredit->setGeometry(208, 48, 249, tbSellerCredit->height());
-    pBarSearch->setRange(0, 100);
+    // The row's height was the vertical slider's; a horizontal one is much lower.
+    tbSellerCredit->resize(tbSellerCredit->width(), tbSellerCredit->sizeHint().height());
     pBarSearch->setValue(0);
     wbCommendList->SetBrowserHook(seams_.openInBrowser);
     wbHelp->SetBrowserHook(seams_.openInBrowser);
