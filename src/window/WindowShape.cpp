@@ -2,11 +2,11 @@
 
 #include "window/WindowShape.h"
 
+#include "window/CentreOnScreen.h"
 #include "window/SearchWindow.h"
 
 #include <QMouseEvent>
 #include <QPainter>
-#include <QScreen>
 #include <QWindow>
 
 namespace window {
@@ -30,9 +30,7 @@ void TLumiskSearch::paintEvent(QPaintEvent*) {
 void TLumiskSearch::showEvent(QShowEvent* event) {
     if (!outlineCut_) {
         outlineCut_ = true;
-        if (const QScreen* screen = this->screen()) {
-            move(screen->availableGeometry().center() - rect().center());
-        }
+        CentreOnScreen(*this);
         CutOutline();
     }
     QWidget::showEvent(event);
