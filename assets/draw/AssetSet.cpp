@@ -24,20 +24,15 @@ class Writer {
   public:
     explicit Writer(QString root) : root_(std::move(root)) {}
 
-    void Png(const QString& name, const QImage& image) {
-        SavePng(image, Path(name));
-        written_ << name;
+    void Png(const QString& name, const QImage& image) const {
+        SavePng(image, QDir(root_).filePath(name));
     }
-    const QStringList& written() const { return written_; }
 
   private:
-    QString Path(const QString& name) const { return QDir(root_).filePath(name); }
-
     QString root_;
-    QStringList written_;
 };
 
-void WriteButtons(Writer& out) {
+void WriteButtons(const Writer& out) {
     const CaptionButton buttons[] = {
         {"BtnSearch", "给我  搜!", ButtonTone::Gold},
         {"BtnSearchAglin", "我还要 搜", ButtonTone::Gold},
@@ -60,8 +55,8 @@ void WriteButtons(Writer& out) {
 
 }  // namespace
 
-QStringList WriteAssets(const QString& assetsDir, const QString& workDir) {
-    Writer out(assetsDir);
+void WriteAssets(const QString& assetsDir, const QString& workDir) {
+    const Writer out(assetsDir);
     const QImage background = DrawBackground();
     out.Png("window/Background.png", background);
     out.Png("window/Arrow.png", DrawArrow());
@@ -70,7 +65,7 @@ QStringList WriteAssets(const QString& assetsDir, const QString& workDir) {
     out.Png("window/Icon.png", DrawIcon());
     WriteButtons(out);
 
-    Writer work(workDir);
+    const Writer work(workDir);
     for (int level = 0; level <= kHighestLevel; ++level) {
         work.Png(QString("level-%1.png").arg(level), DrawLevelBadge(level));
     }
@@ -78,7 +73,6 @@ QStringList WriteAssets(const QString& assetsDir, const QString& workDir) {
         work.Png(QString("search-%1.png").arg(i, 2, 10, QChar('0')),
                  DrawSearchFrame(background, i));
     }
-    return out.written() + work.written();
 }
 
 }  // namespace draw

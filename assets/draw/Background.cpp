@@ -35,7 +35,6 @@ void CutOutline(QImage& image) {
     const int w = image.width();
     const int h = image.height();
     const QRgb rim = kOutline.rgb();
-    QImage cut = image.copy();
     for (int y = 0; y < h; ++y) {
         for (int x = 0; x < w; ++x) {
             QRgb colour = image.pixel(x, y);
@@ -47,10 +46,9 @@ void CutOutline(QImage& image) {
             } else if ((colour & 0xFFFFFF) == (kKey & 0xFFFFFF)) {
                 colour = qRgb(0xFE, 0x00, 0xFF);
             }
-            cut.setPixel(x, y, colour);
+            image.setPixel(x, y, colour);
         }
     }
-    image = cut;
 }
 
 void DrawBody(QPainter& p, QSize size) {

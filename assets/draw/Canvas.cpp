@@ -13,18 +13,6 @@ namespace {
 
 constexpr const char* kCaptionFamily = "Noto Sans CJK SC";
 
-void Write(const QImage& image, const QString& path, const char* format) {
-    const QString dir = QFileInfo(path).absolutePath();
-    if (!QDir().mkpath(dir)) {
-        throw std::runtime_error("cannot create the directory " + dir.toStdString());
-    }
-    QImageWriter writer(path, format);
-    if (!writer.write(image)) {
-        throw std::runtime_error("cannot write " + path.toStdString() + ": " +
-                                 writer.errorString().toStdString());
-    }
-}
-
 }  // namespace
 
 QImage NewImage(QSize size, bool alpha, const QColor& fill) {
@@ -59,7 +47,15 @@ void DrawCentred(QPainter& painter, const QRectF& box, const QString& text, doub
 void SavePng(const QImage& image, const QString& path) {
     const QImage out = image.hasAlphaChannel() ? image.convertToFormat(QImage::Format_ARGB32)
                                                : image.convertToFormat(QImage::Format_RGB32);
-    Write(out, path, "png");
+    const QString dir = QFileInfo(path).absolutePath();
+    if (!QDir().mkpath(dir)) {
+        throw std::runtime_error("cannot create the directory " + dir.toStdString());
+    }
+    QImageWriter writer(path, "png");
+    if (!writer.write(out)) {
+        throw std::runtime_error("cannot write " + path.toStdString() + ": " +
+                                 writer.errorString().toStdString());
+    }
 }
 
 }  // namespace draw

@@ -5,8 +5,6 @@
 namespace draw {
 
 inline constexpr int kSearchFrames = 12;
-// Delay between frames in hundredths of a second, the unit of GIF frame delays.
-inline constexpr int kSearchFrameDelay = 8;
 
 // Frame `frame` (0 to kSearchFrames − 1) of the "searching" animation, 72 × 67 without alpha:
 // a magnifier circling inside a ring of dots that turns. Drawn over `background`'s colours at

@@ -16,9 +16,7 @@ int main(int argc, char** argv) {
     char* qtArgv[] = {argv[0], platformOption, offscreen, nullptr};
     QGuiApplication app(qtArgc, qtArgv);
     try {
-        const QStringList written =
-            draw::WriteAssets(QString::fromLocal8Bit(argv[1]), QString::fromLocal8Bit(argv[2]));
-        std::cout << "wrote " << written.size() << " pictures\n";
+        draw::WriteAssets(QString::fromLocal8Bit(argv[1]), QString::fromLocal8Bit(argv[2]));
         return 0;
     } catch (const std::exception& e) {
         std::cerr << "qv_draw_assets: " << e.what() << '\n';

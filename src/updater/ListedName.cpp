@@ -1,6 +1,7 @@
 #include "updater/ListedName.h"
 
 #include <algorithm>
+#include <filesystem>
 
 namespace updater {
 
@@ -10,25 +11,16 @@ std::optional<std::string> StoredName(std::string_view listed) {
     }
     std::string name(listed);
     std::replace(name.begin(), name.end(), '\\', '/');
-    if (name.front() == '/') {
+    const std::filesystem::path path(name);
+    const auto climbs = [](const std::filesystem::path& element) { return element == ".."; };
+    if (path.is_absolute() || std::ranges::any_of(path, climbs)) {
         return std::nullopt;
     }
-    std::string_view rest = name;
-    for (;;) {
-        const size_t slash = rest.find('/');
-        const std::string_view segment = rest.substr(0, slash);
-        if (segment == "..") {
-            return std::nullopt;
-        }
-        if (slash == std::string_view::npos) {
-            // The last segment is the file itself.
-            if (segment.empty() || segment == ".") {
-                return std::nullopt;
-            }
-            return name;
-        }
-        rest.remove_prefix(slash + 1);
+    // A trailing "/" leaves an empty file name.
+    if (const std::filesystem::path file = path.filename(); file.empty() || file == ".") {
+        return std::nullopt;
     }
+    return name;
 }
 
 }  // namespace updater

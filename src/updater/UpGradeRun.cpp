@@ -1,14 +1,15 @@
 #include "updater/UpGradeRun.h"
 
+#include "base/AtomicFile.h"
 #include "platform/Download.h"
 #include "platform/ProgramFiles.h"
+#include "platform/RuntimeDir.h"
 #include "platform/WindowMessages.h"
 #include "updater/ListedName.h"
 #include "updater/unit_QueryUpGrade.h"
 
 #include <exception>
 #include <filesystem>
-#include <fstream>
 #include <optional>
 #include <string>
 #include <system_error>
@@ -16,18 +17,25 @@
 namespace updater {
 namespace {
 
-bool MainWindowTookCloseRequest(const UpGradeSettings& settings) {
-    const platform::WindowMessage closeRequest{.msg = platform::WM_CLOSEREQUEST};
+// Asks the running main program to end and waits until it has; then leaves the empty marker
+// "RestartSoft.tmp". Without a main program window that listens, or a close channel that can be
+// tried at all, nothing is closed and no marker is left. Never throws.
+void CloseMainProgram(const UpGradeSettings& settings) {
     try {
-        return settings.channelDir.empty()
-                   ? platform::SendWindowMessage(platform::kMainWindowClass,
-                                                 platform::kMainWindowTitle, closeRequest)
-                   : platform::SendWindowMessage(platform::kMainWindowClass,
-                                                 platform::kMainWindowTitle, closeRequest,
-                                                 settings.channelDir);
+        const std::filesystem::path channelDir =
+            settings.channelDir.empty() ? platform::UserRuntimeDir() : settings.channelDir;
+        if (!platform::SendWindowMessage(platform::kMainWindowClass, platform::kMainWindowTitle,
+                                         {.msg = platform::WM_CLOSEREQUEST}, channelDir)) {
+            return;
+        }
     } catch (const std::exception&) {
         // A channel that cannot be tried finds no window either; the upgrade goes on.
-        return false;
+        return;
+    }
+    try {
+        base::ReplaceFile(settings.appDir + kRestartMarkerFile, {});
+    } catch (const std::exception&) {
+        // Like a download that fails, a marker that cannot be written does not stop the upgrade.
     }
 }
 
@@ -59,15 +67,6 @@ void Download(const std::string& name, const std::string& url, const UpGradeSett
 }
 
 }  // namespace
-
-bool CloseMainProgram(const UpGradeSettings& settings) {
-    if (!MainWindowTookCloseRequest(settings)) {
-        return false;
-    }
-    const std::ofstream marker(settings.appDir + kRestartMarkerFile,
-                               std::ios::binary | std::ios::trunc);
-    return true;
-}
 
 UpGradeEnd RunUpGrade(UpGradeWindow& window, const UpGradeSettings& settings) {
     const std::string newList = settings.appDir + kNewListFile;

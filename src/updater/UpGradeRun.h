@@ -44,17 +44,15 @@ enum class UpGradeEnd {
 
 // The upgrade pass: fetches the update list, compares it with the installed one, announces the
 // upgrade in the information box, downloads every new or changed file into "$tmpUpGrade" (the
-// copier into the program directory itself, the main program's file only after closing the main
-// program) and starts the copier. A failed download, a name that would leave its directory and a
-// copier that cannot start are passed over. Any error raised on the way (the list service's, the
-// comparison's) is shown in the error box, after which the window is shown; nothing is thrown.
-// Blocks while a box is open and during the downloads.
+// copier into the program directory itself) and starts the copier. Before the main program's
+// file is downloaded, a running main program is asked to end and waited for, and then the empty
+// marker "RestartSoft.tmp" is left (a failure to write it is ignored); with no main program
+// window listening, or a close channel that cannot be tried at all, neither happens. A failed
+// download, a name that would leave its directory and a copier that cannot start are passed
+// over. Any error raised on the way (the list service's, the comparison's) is shown in the error
+// box, after which the window is shown; nothing is thrown. Blocks while a box is open, while the
+// main program ends and during the downloads.
 UpGradeEnd RunUpGrade(UpGradeWindow& window, const UpGradeSettings& settings = {});
-
-// Asks the running main program to end and waits until it has; then creates the empty marker
-// "RestartSoft.tmp" (a failure to do so is ignored). Returns false, with no marker, when no main
-// program window listens or the close channel cannot be tried at all. Never throws.
-bool CloseMainProgram(const UpGradeSettings& settings = {});
 
 // The error box's text for an error text: a full stop added when its last character is above
 // "." in the code page.

@@ -1,6 +1,5 @@
 #include "updater/unit_FrmMain.h"
 
-#include "platform/ProgramFiles.h"
 #include "updater/MessageBoxes.h"
 
 #include <QFont>
@@ -10,14 +9,8 @@
 #include <QScreen>
 #include <QString>
 
-#include <string_view>
-
 namespace updater {
 namespace {
-
-// The application title, on both boxes.
-constexpr char kTitle[] = "Tessaly";
-static_assert(std::string_view(kTitle) == platform::kTessalyFile);
 
 constexpr int kClientWidth = 375;
 constexpr int kClientHeight = 127;
@@ -47,7 +40,6 @@ QWidget* MakeControl(const ControlRow& row, QWidget* parent) {
         control = new QLabel(QString::fromUtf8(row.caption), parent);
     } else {
         auto* bar = new QProgressBar(parent);
-        bar->setRange(0, 100);
         bar->setValue(0);
         bar->setTextVisible(false);
         control = bar;
@@ -64,8 +56,11 @@ QWidget* MakeControl(const ControlRow& row, QWidget* parent) {
 
 }  // namespace
 
+// No minimise or maximise button; the close button stays, since the program waits for the
+// user to close this window and holds the single-instance lock until then.
 TfrmMain::TfrmMain(const UpGradeSettings& settings)
-    : QWidget(nullptr, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint) {
+    : QWidget(nullptr, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                           Qt::WindowCloseButtonHint) {
     setWindowTitle(QStringLiteral("Vexmoor升级服务"));
     QFont font(QStringLiteral("MS Sans Serif"));
     font.setPixelSize(11);
@@ -89,11 +84,11 @@ void TfrmMain::FormCreate(const UpGradeSettings& settings) {
 }
 
 void TfrmMain::ShowInformationBox(const std::string& text) {
-    updater::ShowInformationBox(kTitle, text);
+    updater::ShowInformationBox(text);
 }
 
 void TfrmMain::ShowErrorBox(const std::string& text) {
-    updater::ShowErrorBox(kTitle, text);
+    updater::ShowErrorBox(text);
 }
 
 void TfrmMain::SetFileName(const std::string& name) {

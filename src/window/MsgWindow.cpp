@@ -1,8 +1,7 @@
 #include "window/MsgWindow.h"
 
+#include "window/CentreOnScreen.h"
 #include "window/ControlTable.h"
-
-#include <QScreen>
 
 #include <vector>
 
@@ -30,9 +29,7 @@ TfrmMsg::TfrmMsg(QWidget* parent)
 }
 
 void TfrmMsg::showEvent(QShowEvent* event) {
-    if (const QScreen* screen = this->screen()) {
-        move(screen->availableGeometry().center() - rect().center());
-    }
+    CentreOnScreen(*this);
     QDialog::showEvent(event);
 }
 

@@ -2,7 +2,11 @@
 
 #include <QRegularExpressionValidator>
 
+#include <string>
+#include <string_view>
+
 namespace window {
+namespace {
 
 std::string FormatWholeNumber(std::string_view typed) {
     std::string digits;
@@ -23,6 +27,8 @@ std::string FormatWholeNumber(std::string_view typed) {
     }
     return grouped;
 }
+
+}  // namespace
 
 NumberBox::NumberBox(QWidget* parent) : QLineEdit(parent) {
     setAlignment(Qt::AlignRight | Qt::AlignVCenter);

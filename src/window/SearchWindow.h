@@ -66,8 +66,6 @@ class TLumiskSearch : public QWidget {
 
     // True from the start of a search until its last event has been applied.
     bool Searching() const { return searching_; }
-    // The stop source of the latest search's run, through which a stop can be requested.
-    std::stop_source SearchStopSource() const { return searchStop_; }
 
     // The controls, named as the window's tables name them.
     LinkLabel* RzURLLabel1 = nullptr;

@@ -16,21 +16,15 @@
 #include <QSpinBox>
 
 #include <algorithm>
-#include <cmath>
 
 namespace window {
 namespace {
 
-// The wanted count as the box holds it: rounded, within the box's range; its minimum when the
-// box is empty or holds no number.
+// The wanted count as the box holds it; its minimum while the box holds no number within its
+// range (empty, or "0" typed so far). Its value, not its text: the box takes whole numbers
+// only, written in the digits of the user's locale.
 int32_t WantedCount(const QSpinBox* box) {
-    try {
-        const double typed = base::StrToFloat(box->cleanText().toStdString());
-        return static_cast<int32_t>(
-            std::clamp<int64_t>(base::RoundHalfEven(typed), box->minimum(), box->maximum()));
-    } catch (const std::exception&) {
-        return box->minimum();
-    }
+    return box->hasAcceptableInput() ? box->value() : box->minimum();
 }
 
 }  // namespace

@@ -5,6 +5,7 @@
 #include "window/SearchWindow.h"
 
 #include "platform/WindowMessages.h"
+#include "search/PrepareCriteria.h"
 
 #include <QCheckBox>
 #include <QMovie>
@@ -52,12 +53,12 @@ std::vector<Row> Controls() {
          kPlain},
         {&W::labHelp, "labHelp", "panSearch", 430, 114, 0, 0, "关键字选择经验？", "", Link, kPlain},
         {&W::RzLine1, "RzLine1", "panSearch", 419, 120, 134, 20, "", "", Link, kPlain},
-        {&W::editKey, "editKey", "panSearch", 184, 160, 257, 26, "{请输入关键字组合}", "", Default,
-         kPlain},
+        {&W::editKey, "editKey", "panSearch", 184, 160, 257, 26,
+         std::string(search::kKeywordPlaceholder), "", Default, kPlain},
         {&W::btnSearch, "btnSearch", "panSearch", 448, 159, 89, 26, "给我  搜!",
          ":/window/BtnSearch", Default, kPlain},
-        {&W::labNeedKey, "labNeedKey", "panSearch", 184, 192, 257, 16, "请输入一个关键字", "",
-         Yellow, kHidden},
+        {&W::labNeedKey, "labNeedKey", "panSearch", 184, 192, 257, 16,
+         std::string(search::kNeedKeyText), "", Yellow, kHidden},
         {&W::cbHighSearch, "cbHighSearch", "panSearch", 172, 213, 269, 17,
          "更多条件 勾选这里进行更加复杂的检索", "", Light, kPlain},
         {&W::rgbHighSearch, "rgbHighSearch", "panSearch", 160, 216, 473, 137, "       更多条件", "",
@@ -156,16 +157,14 @@ void TLumiskSearch::BuildForm() {
         step->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     }
     editCommendCount->setRange(1, 100);
-    editCommendCount->setSingleStep(1);
     editCommendCount->setValue(10);
     tbSellerCredit->setOrientation(Qt::Horizontal);
     tbSellerCredit->setRange(0, 20);
     tbSellerCredit->setPageStep(2);
     tbSellerCredit->setTickPosition(QSlider::TicksBelow);
     tbSellerCredit->setTickInterval(1);
-    tbSellerCredit->adjustSize();
-    tbSellerCredit->setGeometry(208, 48, 249, tbSellerCredit->height());
-    pBarSearch->setRange(0, 100);
+    // The row's height was the vertical slider's; a horizontal one is much lower.
+    tbSellerCredit->resize(tbSellerCredit->width(), tbSellerCredit->sizeHint().height());
     pBarSearch->setValue(0);
     wbCommendList->SetBrowserHook(seams_.openInBrowser);
     wbHelp->SetBrowserHook(seams_.openInBrowser);

@@ -1,26 +1,33 @@
 // The shaped frameless window: its background, its outline and its dragging.
 
-#include "window/WindowShape.h"
-
+#include "window/CentreOnScreen.h"
 #include "window/SearchWindow.h"
 
+#include <QBitmap>
+#include <QColor>
+#include <QImage>
 #include <QMouseEvent>
 #include <QPainter>
-#include <QScreen>
 #include <QWindow>
 
 namespace window {
+namespace {
 
+// The colour that marks what lies outside the window: the picture's bottom-left pixel.
 QColor KeyColour(const QImage& background) {
     return background.pixelColor(0, background.height() - 1);
 }
 
+// The window's outline as QWidget::setMask takes it: every pixel of the background but those in
+// the key colour.
 QBitmap OutlineMask(const QImage& background) {
     const QImage rgb = background.convertToFormat(QImage::Format_RGB32);
     // As a window mask, this bitmap leaves out exactly the key-coloured pixels; MaskOutColor
     // would keep only them.
     return QBitmap::fromImage(rgb.createMaskFromColor(KeyColour(rgb).rgb(), Qt::MaskInColor));
 }
+
+}  // namespace
 
 void TLumiskSearch::paintEvent(QPaintEvent*) {
     QPainter painter(this);
@@ -30,9 +37,7 @@ void TLumiskSearch::paintEvent(QPaintEvent*) {
 void TLumiskSearch::showEvent(QShowEvent* event) {
     if (!outlineCut_) {
         outlineCut_ = true;
-        if (const QScreen* screen = this->screen()) {
-            move(screen->availableGeometry().center() - rect().center());
-        }
+        CentreOnScreen(*this);
         CutOutline();
     }
     QWidget::showEvent(event);
