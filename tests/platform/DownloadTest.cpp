@@ -2,6 +2,7 @@
 
 #include "support/RawHttpServer.h"
 #include "support/TempDir.h"
+#include "support/TestServers.h"
 
 #include <gtest/gtest.h>
 #include <httplib.h>
@@ -15,7 +16,6 @@
 #include <optional>
 #include <set>
 #include <string>
-#include <thread>
 
 namespace {
 
@@ -169,9 +169,8 @@ TEST(DownloadToFile, FetchesOverHttpsOnlyFromAServerItsCertificatesTrust) {
     server.Get("/file", [](const httplib::Request&, httplib::Response& response) {
         response.set_content("secure", "application/octet-stream");
     });
-    const int port = server.bind_to_any_port("127.0.0.1");
-    std::thread serving([&] { server.listen_after_bind(); });
-    const std::string url = "https://127.0.0.1:" + std::to_string(port) + "/file";
+    const support::ServerThread serving(server);
+    const std::string url = "https://127.0.0.1:" + std::to_string(serving.port()) + "/file";
 
     const struct {
         const char* trust;
@@ -192,8 +191,6 @@ TEST(DownloadToFile, FetchesOverHttpsOnlyFromAServerItsCertificatesTrust) {
         EXPECT_EQ(dir.Read("file"), c.ok ? "secure" : "old");
         EXPECT_EQ(Files(dir), std::set<std::string>{"file"});
     }
-    server.stop();
-    serving.join();
 }
 
 TEST(DownloadToFile, RefusesARedirectFromHttpsToPlainHttp) {
@@ -211,9 +208,8 @@ TEST(DownloadToFile, RefusesARedirectFromHttpsToPlainHttp) {
     server.Get("/moved", [](const httplib::Request&, httplib::Response& response) {
         response.set_redirect("/secure");
     });
-    const int port = server.bind_to_any_port("127.0.0.1");
-    std::thread serving([&] { server.listen_after_bind(); });
-    const std::string base = "https://127.0.0.1:" + std::to_string(port);
+    const support::ServerThread serving(server);
+    const std::string base = "https://127.0.0.1:" + std::to_string(serving.port());
     platform::DownloadLimits limits;
     limits.caFile = (certs.path() / "local.pem").string();
 
@@ -233,8 +229,6 @@ TEST(DownloadToFile, RefusesARedirectFromHttpsToPlainHttp) {
         platform::DownloadToFile(base + "/moved", dir.dir() + "Qorvane", limits);
     EXPECT_TRUE(followed) << followed.error();
     EXPECT_EQ(dir.Read("Qorvane"), "secure");
-    server.stop();
-    serving.join();
 }
 
 }  // namespace

@@ -2,13 +2,13 @@
 #include "platform/RuntimeDir.h"
 
 #include "support/ChildProcess.h"
+#include "support/ScopedEnv.h"
 #include "support/TempDir.h"
 
 #include <gtest/gtest.h>
 
 #include <sys/stat.h>
 
-#include <cstdlib>
 #include <filesystem>
 
 namespace {
@@ -66,14 +66,13 @@ TEST(InstanceLock, ReportsADirectoryItCannotUseInsteadOfThrowing) {
     EXPECT_NE(lock.error().find("missing"), std::string::npos) << lock.error();
 }
 
-// Every test case runs in a process of its own, so the environment may be changed here.
 class UserRuntimeDir : public ::testing::Test {
   protected:
-    void SetUp() override { setenv("XDG_RUNTIME_DIR", session_.path().c_str(), 1); }
     std::filesystem::path Expected() const {
         return session_.path() / ("qorvane-" + std::to_string(geteuid()));
     }
     support::TempDir session_;
+    const support::ScopedEnv runtimeDir_{"XDG_RUNTIME_DIR", session_.path().c_str()};
 };
 
 TEST_F(UserRuntimeDir, IsCreatedPrivateInTheSessionsRuntimeDirectory) {

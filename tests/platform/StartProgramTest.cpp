@@ -12,6 +12,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <chrono>
 #include <fstream>
 #include <map>
 #include <sstream>
@@ -60,12 +61,7 @@ class StartedHelper {
 };
 
 bool IsRunning(const std::string& pid) {
-    std::ifstream stat("/proc/" + pid + "/stat");
-    std::string text;
-    std::getline(stat, text);
-    // The state letter follows the command name in parentheses; Z is a zombie.
-    const auto close = text.rfind(')');
-    return close != std::string::npos && close + 2 < text.size() && text[close + 2] != 'Z';
+    return !support::ProcessWatch(std::stoi(pid)).AwaitEnd(std::chrono::milliseconds(0));
 }
 
 TEST(StartProgram, RunsTheProgramDetachedAndNeverAsTheCallersChild) {
