@@ -159,6 +159,11 @@ TEST_F(FrmMain, ShowsTheErrorAndThenItselfAsItWasMade) {
     EXPECT_FALSE(boxes.seen[0].windowShown);
 
     EXPECT_TRUE(window.isVisible());
+    // The program waits until the user closes this window, so it must offer closing.
+    const Qt::WindowFlags flags = window.windowFlags();
+    EXPECT_TRUE(flags.testFlag(Qt::WindowCloseButtonHint));
+    EXPECT_FALSE(flags.testFlag(Qt::WindowMinimizeButtonHint));
+    EXPECT_FALSE(flags.testFlag(Qt::WindowMaximizeButtonHint));
     EXPECT_EQ(window.windowTitle(), kCaption);
     EXPECT_EQ(window.size(), QSize(375, 127));
     EXPECT_EQ(window.findChild<QLabel*>("Label1")->text(), "Qorvane正在升级...");
